@@ -1,0 +1,97 @@
+// String: immutable UTF-16 text with value semantics and implicit sharing.
+//
+// Copies share storage; a default String is nil ("absent"), distinct from
+// the empty string. Storage comes in two forms, both fully readable:
+//  - UTF-16 storage, which hands out a direct pointer to its code units;
+//  - compact 8-bit storage (made from ASCII or Latin-1 bytes), which has no
+//    such pointer, so readers copy (see StandardWalk.h) or use the inline
+//    buffer (see InlineCharacterBuffer.h).
+// Lengths, indexes and ranges count UTF-16 code units.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "chars/Types.h"
+
+namespace orvin {
+
+class MutableString;
+struct StringStorage;
+
+class String {
+ public:
+  // nil.
+  String() noexcept = default;
+  // UTF-16 text, copied; a null pointer gives nil.
+  //   String s = u"Grüße";
+  String(const char16_t* text);  // NOLINT(google-explicit-constructor): literals read naturally
+  String(std::u16string_view text);  // NOLINT(google-explicit-constructor)
+
+  String(const String& other) noexcept;
+  String(String&& other) noexcept;
+  String& operator=(const String& other) noexcept;
+  String& operator=(String&& other) noexcept;
+  ~String();
+
+  // Copies `length` code units. nil when memory runs out.
+  [[nodiscard]] static String withCharacters(const unichar* chars, NSUInteger length);
+  // Adopts a heap block of code units without copying; `release` frees it
+  // when the last copy goes away (nullptr: never freed by the string).
+  [[nodiscard]] static String adoptingCharacters(unichar* chars, NSUInteger length,
+                                                 void (*release)(unichar*));
+  // Wraps code units the caller keeps alive for the string's whole life.
+  [[nodiscard]] static String wrappingCharacters(const unichar* chars, NSUInteger length);
+  // Compact storage: each byte is the code unit of the same value.
+  [[nodiscard]] static String withLatin1(std::string_view bytes);
+  // Decodes UTF-8; ASCII-only text gets compact storage. nil when the bytes
+  // are not valid UTF-8.
+  [[nodiscard]] static String withUtf8(std::string_view bytes);
+
+  [[nodiscard]] bool isNil() const noexcept { return storage_ == nullptr; }
+  // True for nil and for the empty string.
+  [[nodiscard]] bool isEmpty() const noexcept { return length() == 0; }
+  [[nodiscard]] NSUInteger length() const noexcept;
+
+  // The code unit at `index`; raises NSRangeException when index >= length.
+  [[nodiscard]] unichar characterAtIndex(NSUInteger index) const;
+  // Direct pointer to the code units, or nullptr (compact storage, nil).
+  [[nodiscard]] const unichar* charactersPtr() const noexcept;
+  // Copies the code units of `range` into `buffer`; raises NSRangeException
+  // when the range does not lie inside the string.
+  void getCharacters(unichar* buffer, NSRange range) const;
+  // True when the storage is the compact 8-bit form.
+  [[nodiscard]] bool isCompact() const noexcept;
+
+  // "The string itself": true when both share one storage (two nils too).
+  [[nodiscard]] bool isIdenticalTo(const String& other) const noexcept {
+    return storage_ == other.storage_;
+  }
+
+  // The code units of `range` as a new string; the whole range gives the
+  // string itself. Raises NSRangeException when the range does not fit.
+  [[nodiscard]] String substring(NSRange range) const;
+  [[nodiscard]] String substringFromIndex(NSUInteger index) const;
+  [[nodiscard]] String substringToIndex(NSUInteger index) const;
+  [[nodiscard]] MutableString mutableCopy() const;
+
+  [[nodiscard]] std::u16string toU16String() const;
+  // UTF-8; an unpaired surrogate becomes U+FFFD.
+  [[nodiscard]] std::string toUtf8() const;
+
+  // Exact code-unit equality; nil equals only nil.
+  friend bool operator==(const String& a, const String& b) noexcept;
+
+ protected:
+  explicit String(StringStorage* adopted) noexcept : storage_(adopted) {}
+  // Makes the storage writable UTF-16 owned by this value alone with room
+  // for `capacity` code units (at least the current length). False when
+  // memory runs out; the text is then unchanged.
+  bool makeUniqueUtf16(NSUInteger capacity);
+  unichar* mutableCharacters() noexcept;
+  void setLengthUnchecked(NSUInteger length) noexcept;
+
+  StringStorage* storage_ = nullptr;
+};
+
+}  // namespace orvin

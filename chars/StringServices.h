@@ -1,0 +1,36 @@
+// Comparison, search and number reading over Strings: the platform string
+// services the library stands on, on ICU.
+//
+// Case-insensitive comparison and search fold each code point with simple
+// (one-to-one) case folding, so every match keeps the code-unit positions
+// and length of the original text. Full folding ("ß" to "ss") is not done.
+#pragma once
+
+#include "chars/String.h"
+
+namespace orvin {
+
+// Compares the code units of `range` of `s` with the whole of `other`.
+// options: 0 (exact) or kCompareCaseInsensitive. nil counts as empty.
+// Raises NSRangeException when `range` does not lie inside `s`.
+//   compareRange(u"xABC", {1, 3}, u"abc", kCompareCaseInsensitive)  // NSOrderedSame
+[[nodiscard]] NSComparisonResult compareRange(const String& s, NSRange range, const String& other,
+                                              NSUInteger options);
+
+// Finds `needle` inside `searchRange` of `s`; {NSNotFound, 0} when absent or
+// when the needle is empty. options: kCompareCaseInsensitive,
+// kCompareBackwards (the last match), kCompareAnchored (only at the start,
+// or at the end when backwards). Raises NSRangeException for a bad range.
+//   rangeOfString(u"a.b.c", u".", kCompareBackwards, {0, 5})  // {3, 1}
+[[nodiscard]] NSRange rangeOfString(const String& s, const String& needle, NSUInteger options,
+                                    NSRange searchRange);
+
+// Exact prefix test; an empty or nil prefix is not a prefix.
+[[nodiscard]] bool hasPrefix(const String& s, const String& prefix);
+
+// Leading white space skipped, an optional sign, then decimal digits; 0 when
+// there are none. Saturates at the 64-bit limits.
+//   integerValue(u"  -42 apples")  // -42
+[[nodiscard]] NSInteger integerValue(const String& s);
+
+}  // namespace orvin
