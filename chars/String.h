@@ -25,7 +25,7 @@ class String {
   String() noexcept = default;
   // UTF-16 text, copied; a null pointer gives nil.
   //   String s = u"Grüße";
-  String(const char16_t* text);  // NOLINT(google-explicit-constructor): literals read naturally
+  String(const char16_t* text);      // NOLINT(google-explicit-constructor): literals read naturally
   String(std::u16string_view text);  // NOLINT(google-explicit-constructor)
 
   String(const String& other) noexcept;

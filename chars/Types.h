@@ -24,7 +24,9 @@ struct NSRange {
 constexpr NSRange NSMakeRange(NSUInteger location, NSUInteger length) {
   return NSRange{location, length};
 }
-constexpr NSUInteger NSMaxRange(NSRange r) { return r.location + r.length; }
+constexpr NSUInteger NSMaxRange(NSRange r) {
+  return r.location + r.length;
+}
 
 // True when `r` lies inside a text of `length` code units (overflow-safe).
 constexpr bool rangeFitsLength(NSRange r, NSUInteger length) {

@@ -29,13 +29,17 @@ void* allocateZeroedWorkMemory(std::size_t bytes) noexcept {
   return std::calloc(bytes == 0 ? 1 : bytes, 1);
 }
 
-void releaseWorkMemory(void* block) noexcept { std::free(block); }
+void releaseWorkMemory(void* block) noexcept {
+  std::free(block);
+}
 
 namespace testhooks {
 void failNextWorkAllocations(int count) noexcept {
   gFailuresArmed.store(count, std::memory_order_relaxed);
 }
-void resetWorkAllocationFailures() noexcept { gFailuresArmed.store(0, std::memory_order_relaxed); }
+void resetWorkAllocationFailures() noexcept {
+  gFailuresArmed.store(0, std::memory_order_relaxed);
+}
 }  // namespace testhooks
 
 }  // namespace orvin

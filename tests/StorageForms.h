@@ -13,7 +13,9 @@ namespace orvin::test {
 
 enum class Form { Utf16, Compact };
 
-inline const char* formName(Form f) { return f == Form::Utf16 ? "Utf16" : "Compact"; }
+inline const char* formName(Form f) {
+  return f == Form::Utf16 ? "Utf16" : "Compact";
+}
 
 // `text` in the given form. Text beyond Latin-1 cannot be compact and comes
 // back as UTF-16.
@@ -38,10 +40,9 @@ class FormTest : public ::testing::TestWithParam<Form> {
   String make(std::u16string_view text) const { return test::make(GetParam(), text); }
 };
 
-#define INSTANTIATE_FORMS(Suite)                                                  \
-  INSTANTIATE_TEST_SUITE_P(Forms, Suite,                                          \
-                           ::testing::Values(::orvin::test::Form::Utf16,          \
-                                             ::orvin::test::Form::Compact),       \
-                           [](const auto& info) { return std::string(::orvin::test::formName(info.param)); })
+#define INSTANTIATE_FORMS(Suite)                                                                 \
+  INSTANTIATE_TEST_SUITE_P(                                                                      \
+      Forms, Suite, ::testing::Values(::orvin::test::Form::Utf16, ::orvin::test::Form::Compact), \
+      [](const auto& info) { return std::string(::orvin::test::formName(info.param)); })
 
 }  // namespace orvin::test
