@@ -1,0 +1,150 @@
+// The standard walk, the work buffer, the inline buffer and the lazy cache:
+// every string operation reads through these.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "StorageForms.h"
+#include "chars/InlineCharacterBuffer.h"
+#include "chars/LazyCache.h"
+#include "chars/PlatformException.h"
+#include "chars/StandardWalk.h"
+#include "chars/WorkMemory.h"
+
+namespace orvin {
+namespace {
+
+using test::FormTest;
+
+std::u16string letters(std::size_t n) {
+  std::u16string s;
+  for (std::size_t i = 0; i < n; ++i) s.push_back(static_cast<char16_t>(u'a' + i % 26));
+  return s;
+}
+
+class Walk : public FormTest {};
+
+TEST_P(Walk, SeesEveryUnitInOrder) {
+  for (std::size_t n : {1u, 255u, 256u, 257u, 1000u}) {
+    const std::u16string text = letters(n);
+    const std::u16string seen =
+        walkCharacters(make(text), std::u16string(u"empty"), std::u16string(u"no memory"),
+                       [](const unichar* p, NSUInteger len) { return std::u16string(p, len); });
+    EXPECT_EQ(seen, text) << n;
+  }
+}
+
+TEST_P(Walk, EmptyGivesIfEmptyWithoutScanning) {
+  bool scanned = false;
+  auto scan = [&](const unichar*, NSUInteger) { return scanned = true; };
+  EXPECT_EQ(walkCharacters(make(u""), 7, 8, [&](auto p, auto n) { return scan(p, n) ? 1 : 2; }), 7);
+  EXPECT_EQ(walkCharacters(String(), 7, 8, [&](auto p, auto n) { return scan(p, n) ? 1 : 2; }), 7);
+  EXPECT_FALSE(scanned);
+}
+
+TEST_P(Walk, HeapFailureGivesIfNoMemoryOnlyWhenACopyIsNeeded) {
+  const String longText = make(letters(300));
+  const String shortText = make(letters(200));
+  auto scan = [](const unichar*, NSUInteger) { return 1; };
+  testhooks::failNextWorkAllocations(1);
+  const int longResult = walkCharacters(longText, 0, -1, scan);
+  testhooks::failNextWorkAllocations(1);
+  const int shortResult = walkCharacters(shortText, 0, -1, scan);
+  testhooks::resetWorkAllocationFailures();
+  // Direct storage is scanned in place; compact storage needs the heap above 256.
+  EXPECT_EQ(longResult, longText.isCompact() ? -1 : 1);
+  EXPECT_EQ(shortResult, 1);  // stack buffer: no allocation to fail
+}
+
+INSTANTIATE_FORMS(Walk);
+
+TEST(WorkBuffer, StackUpTo256UnitsHeapAbove) {
+  WorkBuffer small(256);
+  WorkBuffer large(257);
+  EXPECT_TRUE(small.ok());
+  EXPECT_FALSE(small.isOnHeap());
+  EXPECT_TRUE(large.ok());
+  EXPECT_TRUE(large.isOnHeap());
+  WorkBuffer absurd(~NSUInteger{0});
+  EXPECT_FALSE(absurd.ok());
+}
+
+TEST(WorkMemory, FailureHookCountsDown) {
+  testhooks::failNextWorkAllocations(2);
+  EXPECT_EQ(allocateWorkMemory(16), nullptr);
+  EXPECT_EQ(allocateZeroedWorkMemory(16), nullptr);
+  void* p = allocateWorkMemory(16);
+  EXPECT_NE(p, nullptr);
+  releaseWorkMemory(p);
+}
+
+class InlineBuffer : public FormTest {};
+
+TEST_P(InlineBuffer, ReadsAnyOrderAndZeroOutside) {
+  const std::u16string text = letters(500);
+  const String s = make(text);
+  InlineCharacterBuffer in(s);
+  // Forward, backward and jumping reads, across window borders.
+  for (NSInteger i : {0, 63, 64, 65, 499, 10, 9, 8, 300, 296, 295, 200, 499}) {
+    EXPECT_EQ(in.at(i), text[static_cast<std::size_t>(i)]) << i;
+  }
+  EXPECT_EQ(in.at(-1), 0);
+  EXPECT_EQ(in.at(500), 0);
+  EXPECT_EQ(in.length(), 500);
+}
+
+TEST_P(InlineBuffer, RangeIsRelative) {
+  const String s = make(u"0123456789");
+  InlineCharacterBuffer in(s, NSRange{3, 4});
+  EXPECT_EQ(in.at(0), u'3');
+  EXPECT_EQ(in.at(3), u'6');
+  EXPECT_EQ(in.at(4), 0);
+  EXPECT_THROW(InlineCharacterBuffer(s, NSRange{8, 3}), PlatformException);
+}
+
+INSTANTIATE_FORMS(InlineBuffer);
+
+TEST(LazyCache, BuildsOnceRetriesAfterFailure) {
+  static LazyCache<int> cache;
+  int builds = 0;
+  auto failing = [&]() -> int* {
+    ++builds;
+    return nullptr;
+  };
+  auto working = [&]() -> int* {
+    ++builds;
+    return new int(42);
+  };
+  auto discard = [](int* p) { delete p; };
+  EXPECT_EQ(cache.get(failing, discard), nullptr);
+  EXPECT_EQ(cache.peek(), nullptr);
+  int* first = cache.get(working, discard);
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(cache.get(working, discard), first);
+  EXPECT_EQ(builds, 2);
+}
+
+TEST(LazyCache, RacingThreadsAgreeOnOneValue) {
+  static LazyCache<int> cache;
+  static std::atomic<int> discarded{0};
+  std::vector<std::thread> threads;
+  std::vector<int*> seen(8);
+  for (int t = 0; t < 8; ++t) {
+    threads.emplace_back([t, &seen] {
+      seen[static_cast<std::size_t>(t)] = cache.get([t] { return new int(t); },
+                                                    [](int* p) {
+                                                      ++discarded;
+                                                      delete p;
+                                                    });
+    });
+  }
+  for (auto& th : threads) th.join();
+  for (int* p : seen) EXPECT_EQ(p, cache.peek());
+  delete cache.peek();
+}
+
+}  // namespace
+}  // namespace orvin
