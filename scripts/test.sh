@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Builds everything with warnings as errors and runs all tests, then builds
+# and runs the tests again under AddressSanitizer + UndefinedBehaviorSanitizer,
+# then gives each fuzz target a short run.
+# Usage: scripts/test.sh [--quick]   (--quick: skip the sanitizer and fuzz runs)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+"$root/scripts/ensure-packages.sh" $(grep -v '^#' "$root/scripts/packages.txt")
+
+jobs=$(nproc)
+build() {  # dir, extra cmake args...
+  local dir=$1
+  shift
+  cmake -S "$root" -B "$dir" -G Ninja -DWENDLOCK_WERROR=ON "$@" >/dev/null
+  cmake --build "$dir" -j "$jobs"
+}
+
+echo "== build and test (Release, -Werror)"
+build "$root/build/release" -DCMAKE_BUILD_TYPE=Release
+ctest --test-dir "$root/build/release" -j "$jobs" --output-on-failure
+
+[ "${1:-}" = "--quick" ] && exit 0
+
+echo "== build and test under AddressSanitizer + UndefinedBehaviorSanitizer"
+build "$root/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DWENDLOCK_SANITIZE=ON -DWENDLOCK_BENCH=OFF
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir "$root/build/sanitize" -j "$jobs" --output-on-failure
+
+echo "== fuzz targets, short runs"
+CXX=clang++ build "$root/build/fuzz" -DCMAKE_BUILD_TYPE=Debug -DWENDLOCK_FUZZ=ON -DWENDLOCK_BENCH=OFF
+for target in "$root"/build/fuzz/fuzz/*_fuzz; do
+  [ -x "$target" ] || continue
+  corpus="$root/fuzz/corpus/$(basename "$target")"
+  work="$root/build/fuzz/corpus/$(basename "$target")"
+  mkdir -p "$work"
+  "$target" -max_total_time=20 -rss_limit_mb=2048 "$work" \
+    $( [ -d "$corpus" ] && echo "$corpus" ) 2>&1 | tail -n 2
+done
