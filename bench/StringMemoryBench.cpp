@@ -20,7 +20,9 @@ const std::string& megabyteOfAscii() {
   return text;
 }
 
-std::size_t heapInUse() { return mallinfo2().uordblks; }
+std::size_t heapInUse() {
+  return mallinfo2().uordblks;
+}
 
 // Reports the heap bytes one string of the text holds as "heap_bytes".
 template <class Make>
