@@ -3,7 +3,8 @@
 //
 // Case-insensitive comparison and search fold each code point with simple
 // (one-to-one) case folding, so every match keeps the code-unit positions
-// and length of the original text. Full folding ("ß" to "ss") is not done.
+// and length of the original text. Full folding ("ß" to "ss") and the
+// Turkic dotted and dotless i are not done.
 #pragma once
 
 #include "chars/String.h"
@@ -11,7 +12,9 @@
 namespace orvin {
 
 // Compares the code units of `range` of `s` with the whole of `other`.
-// options: 0 (exact) or kCompareCaseInsensitive. nil counts as empty.
+// options: 0 (exact) or kCompareCaseInsensitive, which orders by the folded
+// code units. nil counts as empty. Reads through the inline buffer, so it
+// needs no work memory and cannot fail for want of it.
 // Raises NSRangeException when `range` does not lie inside `s`.
 //   compareRange(u"xABC", {1, 3}, u"abc", kCompareCaseInsensitive)  // NSOrderedSame
 [[nodiscard]] NSComparisonResult compareRange(const String& s, NSRange range, const String& other,
@@ -20,7 +23,9 @@ namespace orvin {
 // Finds `needle` inside `searchRange` of `s`; {NSNotFound, 0} when absent or
 // when the needle is empty. options: kCompareCaseInsensitive,
 // kCompareBackwards (the last match), kCompareAnchored (only at the start,
-// or at the end when backwards). Raises NSRangeException for a bad range.
+// or at the end when backwards). Raises NSRangeException for a bad range,
+// whatever the needle. When the work memory to read either text cannot be
+// had, the answer is {NSNotFound, 0}.
 //   rangeOfString(u"a.b.c", u".", kCompareBackwards, {0, 5})  // {3, 1}
 [[nodiscard]] NSRange rangeOfString(const String& s, const String& needle, NSUInteger options,
                                     NSRange searchRange);

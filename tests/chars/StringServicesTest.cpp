@@ -1,0 +1,161 @@
+#include "chars/StringServices.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <string>
+
+#include "StorageForms.h"
+#include "chars/PlatformException.h"
+#include "chars/WorkMemory.h"
+
+namespace orvin {
+namespace {
+
+constexpr NSRange kNotFound{NSNotFound, 0};
+constexpr NSUInteger kNoCase = kCompareCaseInsensitive, kBack = kCompareBackwards,
+                     kAnchor = kCompareAnchored;
+constexpr auto kAsc = NSOrderedAscending, kSame = NSOrderedSame, kDesc = NSOrderedDescending;
+
+std::string utf8(std::u16string_view text) {
+  return String(text).toUtf8();
+}
+
+class StringServices : public test::FormTest {};
+
+TEST_P(StringServices, CompareRangeAndPrefix) {
+  struct Case {
+    std::u16string_view text;
+    NSRange range;
+    std::u16string_view other;
+    NSUInteger options;
+    NSComparisonResult expected;
+  } cases[] = {{u"xABC", {1, 3}, u"abc", kNoCase, kSame},
+               {u"xABC", {1, 3}, u"abc", 0, kAsc},
+               {u"abc", {0, 2}, u"abc", 0, kAsc},
+               {u"abc", {0, 3}, u"ab", 0, kDesc},
+               {u"abc", {3, 0}, u"", 0, kSame},
+               // Case-insensitive order is that of the folded units.
+               {u"a", {0, 1}, u"B", kNoCase, kAsc},
+               {u"a", {0, 1}, u"B", 0, kDesc},
+               {u"ÄÖÜ", {0, 3}, u"äöü", kNoCase, kSame},
+               {u"\u212A", {0, 1}, u"k", kNoCase, kSame},
+               {u"Σ", {0, 1}, u"ς", kNoCase, kSame},
+               // Simple folding only, and never the Turkic one.
+               {u"ß", {0, 1}, u"ss", kNoCase, kDesc},
+               {u"İ", {0, 1}, u"i", kNoCase, kDesc},
+               {u"ı", {0, 1}, u"I", kNoCase, kDesc},
+               // A surrogate pair folds as one code point; one cut by the range does not.
+               {u"\U00010400x", {0, 3}, u"\U00010428X", kNoCase, kSame},
+               {u"\U00010400", {0, 2}, u"\U00010428", 0, kAsc},
+               {u"\U00010400", {1, 1}, u"\xDC28", kNoCase, kAsc}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(compareRange(make(c.text), c.range, make(c.other), c.options), c.expected)
+        << utf8(c.text) << " options " << c.options;
+  }
+  EXPECT_EQ(compareRange(make(u""), {0, 0}, String(), kNoCase), kSame);
+  // Longer than the inline buffer's window.
+  const std::u16string lower = std::u16string(200, u'q') + u"z";
+  EXPECT_EQ(
+      compareRange(make(u"xx" + std::u16string(200, u'Q') + u"Z"), {2, 201}, make(lower), kNoCase),
+      kSame);
+  EXPECT_THROW((void)compareRange(make(u"hello"), {3, 3}, make(u"lo"), 0), PlatformException);
+
+  EXPECT_TRUE(hasPrefix(make(u"Hello"), make(u"He")));
+  EXPECT_TRUE(hasPrefix(make(u"Hello"), make(u"Hello")));
+  EXPECT_FALSE(hasPrefix(make(u"Hello"), make(u"he")));
+  EXPECT_FALSE(hasPrefix(make(u"He"), make(u"Hello")));
+  EXPECT_FALSE(hasPrefix(make(u"Hello"), make(u"")));
+  EXPECT_FALSE(hasPrefix(make(u"Hello"), String()));
+}
+
+TEST_P(StringServices, RangeOfString) {
+  struct Case {
+    std::u16string_view text, needle;
+    NSUInteger options;
+    NSRange range, expected;
+  } cases[] = {{u"a.b.c", u".", 0, {0, 5}, {1, 1}},
+               {u"a.b.c", u".", kBack, {0, 5}, {3, 1}},
+               {u"a.b.c", u".", 0, {2, 3}, {3, 1}},
+               {u"a.b.c", u".", kBack, {0, 3}, {1, 1}},
+               {u"abcabc", u"bc", 0, {0, 2}, kNotFound},  // a match must lie inside the range
+               {u"aaa", u"aa", kBack, {0, 3}, {1, 2}},
+               {u"a.b.c", u"a.", kAnchor, {0, 5}, {0, 2}},
+               {u"a.b.c", u".b", kAnchor, {0, 5}, kNotFound},
+               {u"a.b.c", u".b", kAnchor, {1, 4}, {1, 2}},
+               {u"a.b.c", u".c", kAnchor | kBack, {0, 5}, {3, 2}},
+               {u"a.b.c", u"b.", kAnchor | kBack, {0, 5}, kNotFound},
+               {u"Hello WORLD", u"world", kNoCase, {0, 11}, {6, 5}},
+               {u"Hello WORLD", u"world", 0, {0, 11}, kNotFound},
+               {u"aXbxc", u"x", kNoCase | kBack, {0, 5}, {3, 1}},
+               {u"A.B", u".b", kNoCase | kAnchor | kBack, {0, 3}, {1, 2}},
+               {u"ab\U00010400cd", u"\U00010428C", kNoCase, {0, 6}, {2, 3}},
+               {u"\U00010428\U00010400", u"\U00010400", kNoCase | kBack, {0, 4}, {2, 2}},
+               {u"DİYARBAKIR", u"diyarbakir", kNoCase, {0, 10}, kNotFound},
+               {u"DİYARBAKIR", u"dİyarbakir", kNoCase, {0, 10}, {0, 10}},
+               {u"abc", u"", 0, {0, 3}, kNotFound},
+               {u"abc", u"abcd", 0, {0, 3}, kNotFound}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(rangeOfString(make(c.text), make(c.needle), c.options, c.range), c.expected)
+        << utf8(c.text) << " / " << utf8(c.needle) << " options " << c.options;
+  }
+  EXPECT_EQ(rangeOfString(String(), make(u"a"), 0, {0, 0}), kNotFound);
+  for (NSRange bad : {NSRange{4, 2}, NSRange{6, 0}, NSRange{1, NSNotFound * 2}}) {
+    try {
+      (void)rangeOfString(make(u"hello"), make(u""), 0, bad);
+      ADD_FAILURE() << "no exception for " << bad.location << "," << bad.length;
+    } catch (const PlatformException& e) {
+      EXPECT_EQ(e.name(), NSRangeException);
+    }
+  }
+}
+
+TEST_P(StringServices, SearchWithoutWorkMemoryFindsNothing) {
+  // Only the compact form needs a heap copy of a text this long.
+  const String s = make(std::u16string(300, u'a') + u"needle");
+  testhooks::failNextWorkAllocations(1);
+  const NSRange found = rangeOfString(s, make(u"needle"), 0, {0, s.length()});
+  testhooks::resetWorkAllocationFailures();
+  EXPECT_EQ(found, s.isCompact() ? kNotFound : NSMakeRange(300, 6));
+}
+
+TEST_P(StringServices, IntegerValue) {
+  constexpr NSInteger kMax = std::numeric_limits<NSInteger>::max();
+  constexpr NSInteger kMin = std::numeric_limits<NSInteger>::min();
+  struct Case {
+    std::u16string_view text;
+    NSInteger expected;
+  } cases[] = {{u"", 0},
+               {u"+", 0},
+               {u"-", 0},
+               {u"  12x", 12},
+               {u"  -42 apples", -42},
+               {u"+7", 7},
+               {u"007", 7},
+               {u"3.9", 3},
+               {u"--5", 0},
+               {u"+-5", 0},
+               {u"- 5", 0},
+               {u"x12", 0},
+               {u"\t\n\r\f\v 8", 8},
+               {u"\u00A0\u0085 3", 3},
+               {u"\u2028\u3000\u2003-9", -9},
+               {u"\u200B5", 0},       // zero width space is not white space
+               {u"\u0661\u0662", 0},  // only ASCII digits count
+               {u"9223372036854775807", kMax},
+               {u"9223372036854775808", kMax},
+               {u"-9223372036854775808", kMin},
+               {u"-9223372036854775809", kMin},
+               {u"-99999999999999999999999", kMin},
+               {u"18446744073709551617", kMax}};  // 2^64 + 1 must not wrap to 1
+  for (const Case& c : cases) {
+    EXPECT_EQ(integerValue(make(c.text)), c.expected) << utf8(c.text);
+  }
+  EXPECT_EQ(integerValue(String()), 0);
+  EXPECT_EQ(integerValue(make(std::u16string(150, u' ') + u"-64")), -64);
+}
+
+INSTANTIATE_FORMS(StringServices);
+
+}  // namespace
+}  // namespace orvin
