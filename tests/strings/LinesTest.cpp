@@ -1,0 +1,131 @@
+#include "strings/Lines.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "StorageForms.h"
+#include "chars/WorkMemory.h"
+#include "strings/FeedCharacters.h"
+
+namespace orvin {
+namespace {
+
+using test::FormTest;
+
+TEST(FeedCharacters, ExactlyTheEightFeeds) {
+  const std::u16string feeds = u"\x0003\x000A\x000C\x000D\x2028\x2029\xFEFF\xFFFC";
+  for (unsigned c = 0; c <= 0xFFFF; ++c) {
+    const bool expected = feeds.find(static_cast<char16_t>(c)) != std::u16string::npos;
+    ASSERT_EQ(isFeedCharacter(static_cast<unichar>(c)), expected) << std::hex << c;
+  }
+}
+
+class Lines : public FormTest {};
+
+struct LineCase {
+  std::u16string text;
+  std::vector<std::u16string> lines;
+  std::u16string first;
+  std::u16string feed;
+};
+
+const LineCase kLineCases[] = {
+    {u"", {}, u"", u""},
+    {u"abc", {u"abc"}, u"abc", u""},
+    {u"abc\n", {u"abc\n"}, u"abc", u"\n"},
+    {u"a\r\nb", {u"a\r\n", u"b"}, u"a", u""},
+    {u"a\n\rb", {u"a\n", u"\r", u"b"}, u"a", u""},
+    {u"\n\n", {u"\n", u"\n"}, u"", u"\n\n"},
+    {u"\r", {u"\r"}, u"", u"\r"},
+    {u"a\r", {u"a\r"}, u"a", u"\r"},
+    {u"a\r\r\n", {u"a\r", u"\r\n"}, u"a", u"\r\r\n"},
+    {u"\xFEFF"
+     u"abc",
+     {u"\xFEFF", u"abc"},
+     u"",
+     u""},
+    {u"x\xFFFCy\x0003z", {u"x\xFFFC", u"y\x0003", u"z"}, u"x", u""},
+    {u"p\x2028q\x2029", {u"p\x2028", u"q\x2029"}, u"p", u"\x2029"},
+    {u"abc\n ", {u"abc\n", u" "}, u"abc", u""},
+    {u"a\x000B\x0085"
+     u"b\x000C",
+     {u"a\x000B\x0085"
+      u"b\x000C"},
+     u"a\x000B\x0085"
+     u"b",
+     u"\x000C"},
+    {u"\xE9t\xE9\r\n\r\n", {u"\xE9t\xE9\r\n", u"\r\n"}, u"\xE9t\xE9", u"\r\n\r\n"},
+};
+
+std::vector<std::u16string> texts(const std::vector<String>& strings) {
+  std::vector<std::u16string> out;
+  for (const String& s : strings) out.push_back(s.toU16String());
+  return out;
+}
+
+TEST_P(Lines, SplitsAndInspectsLineEnds) {
+  for (const LineCase& c : kLineCases) {
+    SCOPED_TRACE(std::string(c.text.begin(), c.text.end()));
+    const String s = make(c.text);
+    EXPECT_EQ(numberOfLines(s), c.lines.size());
+    EXPECT_EQ(texts(lines(s)), c.lines);
+    EXPECT_EQ(firstLine(s).toU16String(), c.first);
+    EXPECT_EQ(feedOfLine(s).toU16String(), c.feed);
+    EXPECT_EQ(hasFeedOfLine(s), !c.feed.empty());
+  }
+}
+
+TEST_P(Lines, ResultsWithoutChangeAreTheStringItself) {
+  const String plain = make(u"no feeds here");
+  EXPECT_TRUE(firstLine(plain).isIdenticalTo(plain));
+  const String allFeeds = make(u"\r\n\n");
+  EXPECT_TRUE(feedOfLine(allFeeds).isIdenticalTo(allFeeds));
+  EXPECT_FALSE(firstLine(make(u"ab\ncd")).isIdenticalTo(plain));
+}
+
+// Long texts cross the inline window and the stack buffer.
+TEST_P(Lines, LongTextsCrossBufferLimits) {
+  std::u16string text;
+  for (int i = 0; i < 300; ++i) text += (i % 3 == 0) ? u"line\r\n" : u"x\n";
+  text += u"tail";
+  const String s = make(text);
+  EXPECT_EQ(numberOfLines(s), 301u);
+  const std::vector<String> all = lines(s);
+  ASSERT_EQ(all.size(), 301u);
+  EXPECT_EQ(all[0].toU16String(), u"line\r\n");
+  EXPECT_EQ(all[299].toU16String(), u"x\n");
+  EXPECT_EQ(all[300].toU16String(), u"tail");
+
+  const String feedsAtEnd = make(std::u16string(200, u'a') + std::u16string(150, u'\n'));
+  EXPECT_EQ(feedOfLine(feedsAtEnd).length(), 150u);
+  EXPECT_EQ(firstLine(feedsAtEnd).length(), 200u);
+}
+
+TEST_P(Lines, NilReadsAsEmpty) {
+  const String nil;
+  EXPECT_EQ(numberOfLines(nil), 0u);
+  EXPECT_TRUE(lines(nil).empty());
+  EXPECT_TRUE(firstLine(nil).isNil());
+  EXPECT_TRUE(feedOfLine(nil).isNil());
+  EXPECT_FALSE(hasFeedOfLine(nil));
+}
+
+INSTANTIATE_FORMS(Lines);
+
+TEST(LinesMemory, NoHeapBufferGivesNoLines) {
+  const String compact = String::withLatin1(std::string(300, 'a') + "\nb");
+  ASSERT_TRUE(compact.isCompact());
+  testhooks::failNextWorkAllocations(1);
+  EXPECT_TRUE(lines(compact).empty());
+  testhooks::resetWorkAllocationFailures();
+  EXPECT_EQ(lines(compact).size(), 2u);
+  // Counting reads through the inline buffer and needs no heap.
+  testhooks::failNextWorkAllocations(1);
+  EXPECT_EQ(numberOfLines(compact), 2u);
+  testhooks::resetWorkAllocationFailures();
+}
+
+}  // namespace
+}  // namespace orvin
