@@ -168,7 +168,8 @@ NSUInteger countCharactersPartOfSet(const String& s, const std::uint8_t* rep) {
 bool charactersPartOfSet(const String& s, const std::uint8_t* rep, bool ifEmpty) {
   if (s.length() == 0) return ifEmpty;
   if (rep == nullptr) return false;
-  return walkCharacters(s, ifEmpty, true, [rep](const unichar* chars, NSUInteger length) {
+  // Without memory to look at the text, "all members" cannot be claimed.
+  return walkCharacters(s, ifEmpty, false, [rep](const unichar* chars, NSUInteger length) {
     for (NSUInteger i = 0; i < length; ++i) {
       if (!isInCharacterSetRep(rep, chars[i])) return false;
     }

@@ -54,11 +54,11 @@ void MutableString::setString(const String& text) {
   replaceCharactersInRange(NSRange{0, length()}, text);
 }
 
-void MutableString::replaceWithUtf16(const std::u16string& text) {
-  replaceUnchecked(NSRange{0, length()}, text.data(), text.size());
+bool MutableString::replaceWithUtf16(const std::u16string& text) {
+  return replaceUnchecked(NSRange{0, length()}, text.data(), text.size());
 }
 
-void MutableString::replaceUnchecked(NSRange range, const unichar* chars, NSUInteger count) {
+bool MutableString::replaceUnchecked(NSRange range, const unichar* chars, NSUInteger count) {
   const NSUInteger oldLength = length();
   const NSUInteger newLength = oldLength - range.length + count;
   // Source units inside our own buffer would move under the edit: copy them.
@@ -71,12 +71,13 @@ void MutableString::replaceUnchecked(NSRange range, const unichar* chars, NSUInt
   // Grow geometrically so repeated appends stay linear.
   NSUInteger capacity = newLength;
   if (newLength > oldLength) capacity = std::max(newLength, oldLength + oldLength / 2);
-  if (!makeUniqueUtf16(capacity)) return;
+  if (!makeUniqueUtf16(capacity)) return false;
   unichar* units = mutableCharacters();
   const NSUInteger tail = oldLength - NSMaxRange(range);
   std::memmove(units + range.location + count, units + NSMaxRange(range), tail * sizeof(unichar));
   if (count != 0) std::memcpy(units + range.location, chars, count * sizeof(unichar));
   setLengthUnchecked(newLength);
+  return true;
 }
 
 }  // namespace orvin

@@ -51,8 +51,9 @@ class MutableString : public String {
   void trimWhitespace();
 
  private:
-  void replaceUnchecked(NSRange range, const unichar* chars, NSUInteger length);
-  void replaceWithUtf16(const std::u16string& text);
+  // Both answer false, leaving the text as it was, when memory runs out.
+  bool replaceUnchecked(NSRange range, const unichar* chars, NSUInteger length);
+  bool replaceWithUtf16(const std::u16string& text);
 };
 
 }  // namespace orvin

@@ -211,8 +211,7 @@ NSUInteger MutableString::replaceOccurrencesOfString(const String& target,
       return true;
     });
   });
-  if (!built) return 0;
-  replaceWithUtf16(result);
+  if (!built || !replaceWithUtf16(result)) return 0;
   return count;
 }
 

@@ -219,7 +219,11 @@ TEST_P(CharacterSetRepsStringTest, WorkBufferFailureAnswers) {
   testhooks::failNextWorkAllocations(1);
   EXPECT_EQ(countCharactersPartOfSet(s, digit), copied ? 0u : 299u);
   testhooks::failNextWorkAllocations(1);
-  EXPECT_EQ(charactersPartOfSet(s, digit, false), copied);
+  EXPECT_FALSE(charactersPartOfSet(s, digit, false));
+  // Not even a text of digits only is claimed to be all digits unseen.
+  const String digits = make(std::u16string(300, u'7'));
+  testhooks::failNextWorkAllocations(1);
+  EXPECT_EQ(charactersPartOfSet(digits, digit, false), !copied);
   testhooks::resetWorkAllocationFailures();
 }
 
