@@ -1,0 +1,278 @@
+#include "chars/CharacterBufferCompare.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "StorageForms.h"
+#include "chars/CharacterSetReps.h"
+#include "chars/ConversionTables.h"
+#include "chars/WorkMemory.h"
+
+namespace orvin {
+namespace {
+
+using test::FormTest;
+
+std::string narrow(const std::u16string& s) {
+  return std::string(s.begin(), s.end());
+}
+bool isAscii(const std::u16string& s) {
+  for (char16_t c : s) {
+    if (c >= 0x80) return false;
+  }
+  return true;
+}
+// Index of a search result, -1 for nullptr.
+std::ptrdiff_t at(const std::u16string& h, const unichar* found) {
+  return found == nullptr ? -1 : found - h.data();
+}
+
+// The five searches over one table; the byte-needle forms run for ASCII
+// needles and must agree with the code-unit forms.
+TEST(CharacterBufferCompare, Searches) {
+  struct Case {
+    std::u16string haystack, needle;
+    std::ptrdiff_t exact, noCase;
+  };
+  const std::vector<Case> cases = {
+      {u"abc", u"", -1, -1},      {u"", u"", -1, -1},
+      {u"", u"a", -1, -1},        {u"xabab", u"xabab", 0, 0},
+      {u"xabab", u"ab", 1, 1},    {u"ab", u"abc", -1, -1},
+      {u"abc", u"c", 2, 2},       {u"aaab", u"aab", 1, 1},
+      {u"hello", u"lo", 3, 3},    {u"hello world", u"WORLD", -1, 6},
+      {u"Grüße", u"ÜSS", -1, -1},  // no expansion of ß
+      {u"GRÜSSE", u"üss", -1, 2}, {u"[", u"{", -1, -1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(narrow(c.haystack) + " / " + narrow(c.needle));
+    const unichar* h = c.haystack.data();
+    const NSUInteger n = c.haystack.size();
+    EXPECT_EQ(at(c.haystack, fastContainsUnichars(h, n, c.needle.data(), c.needle.size())),
+              c.exact);
+    EXPECT_EQ(
+        at(c.haystack, fastCaseInsensitiveContainsUnichars(h, n, c.needle.data(), c.needle.size())),
+        c.noCase);
+    if (!isAscii(c.needle)) continue;
+    const std::string b = narrow(c.needle);
+    EXPECT_EQ(at(c.haystack, fastUnicharsContainChars(h, n, b.data(), b.size())), c.exact);
+    EXPECT_EQ(at(c.haystack, fastCaseInsensitiveUnicharsContainChars(h, n, b.data(), b.size())),
+              c.noCase);
+    EXPECT_EQ(at(c.haystack, positionOfCharacters(b.data(), b.size(), h, n, true)), c.exact);
+    EXPECT_EQ(at(c.haystack, positionOfCharacters(b.data(), b.size(), h, n, false)), c.noCase);
+  }
+  // Nothing past the given length is read.
+  EXPECT_EQ(fastContainsUnichars(u"abcd", 3, u"cd", 2), nullptr);
+  EXPECT_EQ(fastCaseInsensitiveUnicharsContainChars(u"abcd", 3, "CD", 2), nullptr);
+}
+
+TEST(CharacterBufferCompare, HighBytes) {
+  // Exact searches never match them; otherwise they stand for 0xFF80..0xFFFF.
+  const std::u16string h = u"a\u00E9\uFF80\uFFFF";
+  EXPECT_EQ(fastUnicharsContainChars(h.data(), 4, "\x80", 1), nullptr);
+  EXPECT_EQ(fastUnicharsContainChars(h.data(), 4, "\xE9", 1), nullptr);
+  EXPECT_EQ(at(h, fastCaseInsensitiveUnicharsContainChars(h.data(), 4, "\x80\xFF", 2)), 2);
+  EXPECT_EQ(fastCaseInsensitiveUnicharsContainChars(h.data(), 4, "\xE9", 1), nullptr);
+  EXPECT_EQ(fastCompareUnicharsWithChars(u"\uFF80", 1, "\x80", 1), 0);
+  EXPECT_EQ(fastCompareUnicharsWithChars(u"a", 1, "\x80", 1), 0x61 - 0xFF80);
+  EXPECT_EQ(fastCaseInsensitiveCompareUnicharsWithChars(u"\u00E4", 1, "\xE4", 1), 0xC4 - 0xFFE4);
+  // Against another byte they sort below 0x00.
+  EXPECT_EQ(fastCompareChars("\x80", 1, "", 1), -128);
+  EXPECT_EQ(fastCompareChars("\xFF", 1, "\x80", 1), 127);
+  EXPECT_EQ(fastCaseInsensitiveCompareChars("\x80", 1, "a", 1), -128 - 'A');
+  EXPECT_EQ(fastCaseInsensitiveCompareChars("a\xE4", 2, "A\xE4", 2), 0);
+}
+
+// All eleven comparisons over one table; the byte forms run for ASCII.
+TEST(CharacterBufferCompare, ThreeWayComparisons) {
+  struct Case {
+    std::u16string a, b;
+    NSInteger exact, noCase;
+  };
+  const std::vector<Case> cases = {
+      {u"abc", u"abd", -1, -1},
+      {u"abc", u"ab", 1, 1},
+      {u"ab", u"abcd", -2, -2},
+      {u"", u"", 0, 0},
+      {u"", u"x", -1, -1},
+      {u"a", u"c", -2, -2},
+      {u"a", u"B", 31, -1},
+      {u"abc", u"ABC", 32, 0},
+      {u"[", u"a", -6, 26},  // upper case, not lower case, is compared
+      {u"ä", u"Ä", 32, 0},
+      {u"ß", u"SS", 0xDF - 0x53, 0xDF - 0x53},
+      {u"\uFFFF", u"a", 0xFFFF - 0x61, 0xFFFF - 0x41},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(narrow(c.a) + " / " + narrow(c.b));
+    const unichar* a = c.a.data();
+    const NSUInteger n = c.a.size();
+    const NSUInteger m = c.b.size();
+    EXPECT_EQ(fastCompareUnichars(a, n, c.b.data(), m), c.exact);
+    EXPECT_EQ(compareCharacters(a, n, c.b.data(), m), c.exact);
+    EXPECT_EQ(fastCompareUnicharsUsingConversionTable(a, n, c.b.data(), m, nullptr), c.exact);
+    EXPECT_EQ(fastCaseInsensitiveCompareUnichars(a, n, c.b.data(), m), c.noCase);
+    EXPECT_EQ(caseInsensitiveCompareCharacters(a, n, c.b.data(), m), c.noCase);
+    EXPECT_EQ(fastCompareUnicharsUsingConversionTable(a, n, c.b.data(), m, initUpperCharsTable()),
+              c.noCase);
+    if (!isAscii(c.b)) continue;
+    const std::string b = narrow(c.b);
+    EXPECT_EQ(fastCompareUnicharsWithChars(a, n, b.data(), m), c.exact);
+    EXPECT_EQ(compareCharacters(a, n, b.data(), m), c.exact);
+    EXPECT_EQ(fastCaseInsensitiveCompareUnicharsWithChars(a, n, b.data(), m), c.noCase);
+    EXPECT_EQ(caseInsensitiveCompareCharacters(a, n, b.data(), m), c.noCase);
+    if (!isAscii(c.a)) continue;
+    const std::string aa = narrow(c.a);
+    EXPECT_EQ(fastCompareChars(aa.data(), n, b.data(), m), c.exact);
+    EXPECT_EQ(fastCaseInsensitiveCompareChars(aa.data(), n, b.data(), m), c.noCase);
+  }
+}
+
+TEST(CharacterBufferCompare, CallerTableIsAppliedToBothSides) {
+  std::vector<unichar> table(kConversionTableEntries);
+  for (std::size_t i = 0; i < table.size(); ++i) table[i] = static_cast<unichar>(i);
+  table[u'x'] = table[u'y'] = u'q';
+  EXPECT_EQ(fastCompareUnicharsUsingConversionTable(u"ax", 2, u"ay", 2, table.data()), 0);
+  EXPECT_EQ(fastCompareUnicharsUsingConversionTable(u"x", 1, u"r", 1, table.data()), -1);
+  EXPECT_TRUE(equalStringsUsingConversionTable(u"xyx", u"yxy", table.data()));
+  EXPECT_FALSE(equalStringsUsingConversionTable(u"xyx", u"yxy", nullptr));
+}
+
+class BufferCompareStrings : public FormTest {
+ protected:
+  String opt(const std::optional<std::u16string>& t) const { return t ? make(*t) : String(); }
+  // Builds the process-wide data first, so that an armed allocation failure
+  // hits the work buffer.
+  void SetUp() override {
+    ASSERT_NE(initUpperCharsTable(), nullptr);
+    ASSERT_NE(initLowerUmlautsCharsTable(), nullptr);
+    ASSERT_NE(alphaNumCharacterSetRep(), nullptr);
+  }
+  void TearDown() override { testhooks::resetWorkAllocationFailures(); }
+};
+
+TEST_P(BufferCompareStrings, EqualUsingConversionTable) {
+  struct Case {
+    std::optional<std::u16string> a, b;
+    bool withTable;  // lower umlauts table, else null
+    bool expected;
+  };
+  const std::u16string longA = std::u16string(200, u'a') + u"Äbc";
+  const std::u16string longB = std::u16string(200, u'A') + u"abc";
+  const std::vector<Case> cases = {
+      {std::nullopt, std::nullopt, true, true},
+      {std::nullopt, std::nullopt, false, true},
+      {std::nullopt, u"", true, true},
+      {u"abc", u"abcd", true, false},
+      {u"abc", u"abcd", false, false},
+      {u"Äbc", u"abc", true, true},
+      {u"Äbc", u"abc", false, false},
+      {u"abc", u"abc", false, true},
+      {u"abc", u"abd", true, false},
+      {longA, longB, true, true},  // heap buffer
+      {longA + u"x", longB + u"y", true, false},
+  };
+  const unichar* table = initLowerUmlautsCharsTable();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(narrow(c.a.value_or(u"nil")) + " / " + narrow(c.b.value_or(u"nil")));
+    EXPECT_EQ(equalStringsUsingConversionTable(opt(c.a), opt(c.b), c.withTable ? table : nullptr),
+              c.expected);
+  }
+  const String a = make(std::u16string(129, u'a'));  // 258 units in all
+  const String b = make(std::u16string(129, u'A'));
+  testhooks::failNextWorkAllocations(1);
+  EXPECT_FALSE(equalStringsUsingConversionTable(a, b, table));
+  EXPECT_TRUE(equalStringsUsingConversionTable(a, b, table));
+}
+
+// Each case runs through the buffer functions and the string functions.
+TEST_P(BufferCompareStrings, EqualOverRepMembers) {
+  struct Case {
+    std::u16string a, b;
+    bool equal, equalNoCase, prefix, prefixNoCase;
+  };
+  const std::vector<Case> cases = {
+      {u"Hello, World!", u"hello world", false, true, false, true},
+      {u"--", u"", true, true, true, true},
+      {u"", u"", true, true, true, true},
+      {u"", u"--", true, true, true, true},
+      {u"", u"a", false, false, false, false},
+      {u"foo-bar baz", u"foobar", false, false, true, true},
+      {u"foo", u"foobar", false, false, false, false},
+      {u"anything", u"", false, false, true, true},
+      {u"a-b", u"ab-", true, true, true, true},
+      {u"ab", u"a--", false, false, true, true},
+      {u"a", u"a-b", false, false, false, false},
+      {u"Straße", u"STRASSE", false, false, false, false},
+      {u"ÄÖÜ", u"äöü", false, true, false, true},
+  };
+  const std::uint8_t* rep = alphaNumCharacterSetRep();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(narrow(c.a) + " / " + narrow(c.b));
+    const unichar* a = c.a.data();
+    const unichar* b = c.b.data();
+    const NSUInteger n = c.a.size();
+    const NSUInteger m = c.b.size();
+    EXPECT_EQ(equalCharsOfCharacterSetRep(a, n, b, m, rep), c.equal);
+    EXPECT_EQ(equalCharsNoCaseOfCharacterSetRep(a, n, b, m, rep), c.equalNoCase);
+    EXPECT_EQ(hasPrefixCharsOfCharacterSetRep(a, n, b, m, rep), c.prefix);
+    EXPECT_EQ(hasPrefixCharsNoCaseOfCharacterSetRep(a, n, b, m, rep), c.prefixNoCase);
+    EXPECT_EQ(_equalCharsOfCharacterSetRep(a, n, b, m, rep, true, true), c.prefixNoCase);
+    const String sa = make(c.a);
+    const String sb = make(c.b);
+    EXPECT_EQ(equalStringsUsingCharacterSetRep(sa, sb, rep), c.equal);
+    EXPECT_EQ(equalStringsNoCaseUsingCharacterSetRep(sa, sb, rep), c.equalNoCase);
+    EXPECT_EQ(hasPrefixUsingCharacterSetRep(sa, sb, rep), c.prefix);
+    EXPECT_EQ(hasPrefixNoCaseUsingCharacterSetRep(sa, sb, rep), c.prefixNoCase);
+    EXPECT_EQ(_equalStringsUsingCharacterSetRep(sa, sb, rep, false, true), c.prefix);
+  }
+  EXPECT_TRUE(equalStringsUsingCharacterSetRep(String(), String(), rep));
+  EXPECT_TRUE(hasPrefixUsingCharacterSetRep(make(u"x"), String(), rep));
+
+  // 150 + 160 units: only the sum needs the heap.
+  const String a = make(std::u16string(150, u'a'));
+  const String b =
+      make(std::u16string(75, u'A') + std::u16string(10, u' ') + std::u16string(75, u'a'));
+  EXPECT_FALSE(equalStringsUsingCharacterSetRep(a, b, rep));
+  testhooks::failNextWorkAllocations(1);
+  EXPECT_FALSE(equalStringsNoCaseUsingCharacterSetRep(a, b, rep));
+  EXPECT_TRUE(equalStringsNoCaseUsingCharacterSetRep(a, b, rep));
+}
+
+INSTANTIATE_FORMS(BufferCompareStrings);
+
+TEST(CharacterBufferCompare, CallerRepAndNullRep) {
+  std::vector<std::uint8_t> hyphens(kCharacterSetRepBytes, 0);
+  hyphens[5] = 1 << 5;  // U+002D only
+  EXPECT_TRUE(equalCharsOfCharacterSetRep(u"a--b", 4, u"-x-", 3, hyphens.data()));
+  EXPECT_FALSE(equalCharsOfCharacterSetRep(u"a--b", 4, u"-", 1, hyphens.data()));
+  EXPECT_FALSE(equalCharsOfCharacterSetRep(u"ab", 2, u"ab", 2, nullptr));
+  EXPECT_FALSE(equalStringsUsingCharacterSetRep(u"ab", u"ab", nullptr));
+}
+
+TEST(CharacterBufferCompare, WhiteAndMashedBuffers) {
+  const std::vector<std::pair<std::u16string, bool>> white = {
+      {u"", true},   {u"\t\u00A0\uFEFF", true}, {std::u16string(u"\u0003\uFFFC\0\u2028", 4), true},
+      {u"a", false}, {u"  a", false},           {u"\u200B", false},
+  };
+  for (const auto& [text, expected] : white) {
+    EXPECT_EQ(onlyWhiteCharacters(text.data(), text.size()), expected) << narrow(text);
+  }
+  const std::vector<std::pair<std::u16string, bool>> mashed = {
+      {u"HelloWorld", true}, {u"McDo", true},   {u"HelloWorld!!", true}, {u"ÄbÖü", true},
+      {u"McD", false},       {u"Hello", false}, {u"HELLO", false},       {u"hElLo", false},
+      {u"AbC", false},       {u"Ab", false},    {u"Mc-Do", false},       {u"McDO", false},
+      {u"ABcd", false},
+  };
+  for (const auto& [text, expected] : mashed) {
+    EXPECT_EQ(isMashedWordCharacters(text.data(), text.size()), expected) << narrow(text);
+  }
+  // Nothing past the given length is read.
+  EXPECT_FALSE(isMashedWordCharacters(u"McDo", 3));
+  EXPECT_FALSE(isMashedWordCharacters(u"Helloo", 5));
+}
+
+}  // namespace
+}  // namespace orvin
