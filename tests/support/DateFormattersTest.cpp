@@ -1,0 +1,129 @@
+#include "support/DateFormatters.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <thread>
+#include <vector>
+
+#include "chars/WorkMemory.h"
+#include "support/UserLocale.h"
+
+namespace orvin {
+namespace {
+
+// 2023-11-14 22:13:20 UTC, a Tuesday.
+const Date kInstant = Date::dateWithTimeIntervalSince1970(1700000000);
+
+std::u16string text(const String& s) {
+  return s.isNil() ? u"<nil>" : s.toU16String();
+}
+
+TEST(DateFormatter, StylesInExplicitLocalesAndZones) {
+  // ICU 72's English puts a narrow no-break space (U+202F) before AM/PM.
+  const struct {
+    NSUInteger dateStyle;
+    NSUInteger timeStyle;
+    const char* locale;
+    const char* zone;
+    std::u16string expected;
+  } cases[] = {
+      {1, 2, "en_US", "UTC", u"11/14/23, 10:13:20\u202FPM"},
+      {4, 0, "en_US", "UTC", u"Tuesday, November 14, 2023"},
+      {0, 2, "en_US", "UTC", u"10:13:20\u202FPM"},
+      {1, 0, "en_US", "UTC", u"11/14/23"},
+      {2, 0, "en_US", "UTC", u"Nov 14, 2023"},
+      {3, 0, "en_US", "UTC", u"November 14, 2023"},
+      {2, 2, "en_US", "UTC", u"Nov 14, 2023, 10:13:20\u202FPM"},
+      {4, 2, "en_US", "UTC", u"Tuesday, November 14, 2023 at 10:13:20\u202FPM"},
+      {1, 2, "de_DE", "UTC", u"14.11.23, 22:13:20"},
+      {4, 0, "de_DE", "UTC", u"Dienstag, 14. November 2023"},
+      {2, 0, "de_DE", "UTC", u"14.11.2023"},
+      {0, 2, "de_DE", "Europe/Berlin", u"23:13:20"},
+      {1, 2, "de_DE", "America/New_York", u"14.11.23, 17:13:20"},
+      {0, 0, "en_US", "UTC", u""},
+  };
+  for (const auto& c : cases) {
+    const auto f = DateFormatter::initWithDateStyle(c.dateStyle, c.timeStyle, c.locale, c.zone);
+    ASSERT_NE(f, nullptr) << c.locale << " " << c.dateStyle << "/" << c.timeStyle;
+    EXPECT_EQ(f->dateStyle(), c.dateStyle);
+    EXPECT_EQ(f->timeStyle(), c.timeStyle);
+    EXPECT_EQ(f->localeIdentifier(), c.locale);
+    EXPECT_EQ(text(f->stringFromDate(kInstant)), c.expected)
+        << c.locale << " " << c.dateStyle << "/" << c.timeStyle;
+  }
+}
+
+TEST(DateFormatter, RefusesBadStylesZonesAndInstants) {
+  EXPECT_EQ(DateFormatter::initWithDateStyle(5, 0, "en_US", "UTC"), nullptr);
+  EXPECT_EQ(DateFormatter::initWithDateStyle(0, 99, "en_US", "UTC"), nullptr);
+  EXPECT_EQ(DateFormatter::initWithDateStyle(1, 1, "en_US", "Nowhere/Atlantis"), nullptr);
+
+  const auto f = DateFormatter::initWithDateStyle(1, 2, "en_US", "UTC");
+  ASSERT_NE(f, nullptr);
+  for (double seconds : {std::nan(""), std::numeric_limits<double>::infinity(), 1e300, -1e300}) {
+    EXPECT_TRUE(f->stringFromDate(Date::dateWithTimeIntervalSince1970(seconds)).isNil()) << seconds;
+  }
+  EXPECT_EQ(text(f->stringFromDate(Date::dateWithTimeIntervalSince1970(-2208988800))),
+            u"1/1/00, 12:00:00\u202FAM");  // 1900
+}
+
+TEST(DateFormatter, FailedAllocationIsAResult) {
+  testhooks::failNextWorkAllocations(1);
+  EXPECT_EQ(DateFormatter::initWithDateStyle(1, 2, "en_US", "UTC"), nullptr);
+  testhooks::resetWorkAllocationFailures();
+  EXPECT_NE(DateFormatter::initWithDateStyle(1, 2, "en_US", "UTC"), nullptr);
+}
+
+struct Cached {
+  const DateFormatter* (*formatter)();
+  String (*description)(const Date&);
+  NSUInteger dateStyle;
+  NSUInteger timeStyle;
+};
+
+const Cached kCached[] = {
+    {timeFormatter, localizedTimeDescription, 0, 2},
+    {shortDateFormatter, localizedShortDateDescription, 1, 0},
+    {dateFormatter, localizedDateDescription, 2, 0},
+    {longDateFormatter, localizedLongDateDescription, 4, 0},
+    {shortDateTimeFormatter, localizedShortDateTimeDescription, 1, 2},
+    {dateTimeFormatter, localizedDateTimeDescription, 2, 2},
+    {longDateTimeFormatter, localizedLongDateTimeDescription, 4, 2},
+};
+
+TEST(CachedDateFormatters, BuiltOnceWithTheirStylesInTheUserLocale) {
+  for (const Cached& c : kCached) {
+    const DateFormatter* f = c.formatter();
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(c.formatter(), f);
+    EXPECT_EQ(f->dateStyle(), c.dateStyle);
+    EXPECT_EQ(f->timeStyle(), c.timeStyle);
+    EXPECT_EQ(f->localeIdentifier(), currentLocaleIdentifier());
+    const String description = c.description(kInstant);
+    EXPECT_FALSE(description.isEmpty());
+    EXPECT_EQ(description, f->stringFromDate(kInstant));
+  }
+}
+
+TEST(CachedDateFormatters, SharedAcrossThreads) {
+  const String expected = localizedLongDateTimeDescription(kInstant);
+  std::vector<std::thread> threads;
+  std::vector<int> mismatches(8, 0);
+  for (int& bad : mismatches) {
+    threads.emplace_back([&bad, &expected] {
+      for (int i = 0; i < 100; ++i) {
+        if (longDateTimeFormatter() != longDateTimeFormatter() ||
+            !(localizedLongDateTimeDescription(kInstant) == expected)) {
+          ++bad;
+        }
+      }
+    });
+  }
+  for (std::thread& t : threads) t.join();
+  for (int bad : mismatches) EXPECT_EQ(bad, 0);
+}
+
+}  // namespace
+}  // namespace orvin
