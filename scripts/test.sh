@@ -4,12 +4,24 @@
 # then gives each fuzz target a short run.
 # Usage: scripts/test.sh [--quick]   (--quick: skip the sanitizer and fuzz runs)
 set -euo pipefail
+shopt -s nullglob
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
 "$root/scripts/ensure-packages.sh" $(grep -v '^#' "$root/scripts/packages.txt")
 
 jobs=$(nproc)
+passed=0
+# Runs ctest in a build folder and adds its count of passed tests.
+run_tests() {
+  local log
+  log=$(mktemp)
+  ctest --test-dir "$1" -j "$jobs" --output-on-failure | tee "$log"
+  local total
+  total=$(sed -n 's/.*tests passed, 0 tests failed out of \([0-9]*\).*/\1/p' "$log")
+  rm -f "$log"
+  passed=$((passed + ${total:-0}))
+}
 build() {  # dir, extra cmake args...
   local dir=$1
   shift
@@ -19,14 +31,17 @@ build() {  # dir, extra cmake args...
 
 echo "== build and test (Release, -Werror)"
 build "$root/build/release" -DCMAKE_BUILD_TYPE=Release
-ctest --test-dir "$root/build/release" -j "$jobs" --output-on-failure
+run_tests "$root/build/release"
 
-[ "${1:-}" = "--quick" ] && exit 0
+if [ "${1:-}" = "--quick" ]; then
+  echo "$passed passed, 0 failed"
+  exit 0
+fi
 
 echo "== build and test under AddressSanitizer + UndefinedBehaviorSanitizer"
 build "$root/build/sanitize" -DCMAKE_BUILD_TYPE=Debug -DWENDLOCK_SANITIZE=ON -DWENDLOCK_BENCH=OFF
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --test-dir "$root/build/sanitize" -j "$jobs" --output-on-failure
+  run_tests "$root/build/sanitize"
 
 echo "== fuzz targets, short runs"
 CXX=clang++ build "$root/build/fuzz" -DCMAKE_BUILD_TYPE=Debug -DWENDLOCK_FUZZ=ON -DWENDLOCK_BENCH=OFF
@@ -38,3 +53,5 @@ for target in "$root"/build/fuzz/fuzz/*_fuzz; do
   "$target" -max_total_time=20 -rss_limit_mb=2048 "$work" \
     $( [ -d "$corpus" ] && echo "$corpus" ) 2>&1 | tail -n 2
 done
+
+echo "$passed passed, 0 failed"

@@ -28,13 +28,15 @@ inline constexpr std::u16string_view NSFindPboard = u"Apple CFPasteboard find";
 
 // The platform's pasteboard types.
 inline constexpr std::u16string_view NSStringPboardType = u"NSStringPboardType";
-inline constexpr std::u16string_view NSRTFPboardType = u"NSRTFPboardType";
-inline constexpr std::u16string_view NSRTFDPboardType = u"NSRTFDPboardType";
+inline constexpr std::u16string_view NSRTFPboardType =
+    u"NeXT Rich Text Format v1.0 pasteboard type";
+inline constexpr std::u16string_view NSRTFDPboardType = u"NeXT RTFD pasteboard type";
 inline constexpr std::u16string_view NSTIFFPboardType = u"NeXT TIFF v4.0 pasteboard type";
 inline constexpr std::u16string_view NSPDFPboardType = u"Apple PDF pasteboard type";
-inline constexpr std::u16string_view NSPostScriptPboardType = u"NSPostScriptPboardType";
+inline constexpr std::u16string_view NSPostScriptPboardType =
+    u"NeXT Encapsulated PostScript v1.2 pasteboard type";
 inline constexpr std::u16string_view NSHTMLPboardType = u"Apple HTML pasteboard type";
-inline constexpr std::u16string_view NSTabularTextPboardType = u"NSTabularTextPboardType";
+inline constexpr std::u16string_view NSTabularTextPboardType = u"NeXT tabular text pasteboard type";
 inline constexpr std::u16string_view NSVCardPboardType = u"Apple VCard pasteboard type";
 inline constexpr std::u16string_view NSURLPboardType = u"Apple URL pasteboard type";
 inline constexpr std::u16string_view NSFilenamesPboardType = u"NSFilenamesPboardType";
@@ -64,7 +66,7 @@ class Pasteboard {
 
   // The declared types, in the order they were declared.
   //   pb.declareTypes({NSStringPboardType, NSRTFPboardType}, nullptr);
-  //   pb.types()  // {u"NSStringPboardType", u"NSRTFPboardType"}
+  //   pb.types()  // {NSStringPboardType, NSRTFPboardType}
   [[nodiscard]] virtual std::vector<String> types() = 0;
 
   // The bytes stored for `type`; nothing when the type is not declared or

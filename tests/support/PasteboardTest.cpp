@@ -31,8 +31,8 @@ TEST(Pasteboard, DeclaringEmptiesAndSetsExactlyTheGivenTypes) {
       2);
   EXPECT_EQ(pb.changeCount(), 2);
   EXPECT_EQ(pb.owner(), nullptr);
-  EXPECT_EQ(texts(pb.types()),
-            (std::vector<std::u16string>{u"NSRTFDPboardType", u"NSStringPboardType"}));
+  EXPECT_EQ(texts(pb.types()), (std::vector<std::u16string>{std::u16string(NSRTFDPboardType),
+                                                            std::u16string(NSStringPboardType)}));
   // Declared again: the old string is gone, and no data until set.
   EXPECT_FALSE(pb.dataForType(NSStringPboardType));
   EXPECT_TRUE(pb.stringForType(NSStringPboardType).isNil());
