@@ -8,7 +8,7 @@
 
 #include "service/obex/OBEXCodec.h"
 
-using namespace orvin;
+using namespace wendlock;
 
 namespace {
 

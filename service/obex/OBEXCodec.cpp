@@ -5,7 +5,12 @@
 
 #include "chars/StandardWalk.h"
 
-namespace orvin {
+namespace wendlock {
+
+using orvin::NSUInteger;
+using orvin::String;
+using orvin::unichar;
+using orvin::walkCharacters;
 namespace {
 
 constexpr std::size_t kMaxPacket = 0xFFFF;
@@ -329,4 +334,4 @@ std::span<const std::uint8_t> OBEXResponseFramer::packet() const noexcept {
   return buffer_;
 }
 
-}  // namespace orvin
+}  // namespace wendlock

@@ -14,7 +14,7 @@
 #include "chars/String.h"
 #include "service/obex/OBEXTypes.h"
 
-namespace orvin {
+namespace wendlock {
 
 using OBEXBytes = std::vector<std::uint8_t>;
 
@@ -42,13 +42,15 @@ class OBEXHeaderDictionary {
 // NUL; the empty name is the bare 3-byte header. kOBEXBadArgumentError for
 // nil, a NUL inside the name, or a name too long for one header.
 //   OBEXAddNameHeader(u"a.txt", &d);  // 01 00 0F 00 61 00 2E 00 74 00 78 00 74 00 00
-[[nodiscard]] OBEXError OBEXAddNameHeader(const String& name, OBEXHeaderDictionary* dictionary);
+[[nodiscard]] OBEXError OBEXAddNameHeader(const orvin::String& name,
+                                          OBEXHeaderDictionary* dictionary);
 
 // Adds the Type header (0x42): the ASCII bytes of `type` with a closing NUL;
 // the empty type is the bare 3-byte header. kOBEXBadArgumentError for nil,
 // a character outside ASCII, a NUL, or a type too long for one header.
 //   OBEXAddTypeHeader(u"text/plain", &d);  // 42 00 0E 74 65 ... 6E 00
-[[nodiscard]] OBEXError OBEXAddTypeHeader(const String& type, OBEXHeaderDictionary* dictionary);
+[[nodiscard]] OBEXError OBEXAddTypeHeader(const orvin::String& type,
+                                          OBEXHeaderDictionary* dictionary);
 
 // Adds the Length header (0xC3): the object's length, four bytes big endian.
 //   OBEXAddLengthHeader(300, &d);  // C3 00 00 01 2C
@@ -88,7 +90,7 @@ struct OBEXHeader {
 // The text of a Unicode header (closing NUL dropped); nil when the header is
 // not Unicode-encoded.
 //   OBEXHeaderUnicodeValue(nameHeader) == u"a.txt"
-[[nodiscard]] String OBEXHeaderUnicodeValue(const OBEXHeader& header);
+[[nodiscard]] orvin::String OBEXHeaderUnicodeValue(const OBEXHeader& header);
 
 // The number of a 4-byte header; nullopt for another encoding.
 //   OBEXHeaderFourByteValue(lengthHeader) == 300
@@ -179,4 +181,4 @@ class OBEXResponseFramer {
   OBEXBytes buffer_;
 };
 
-}  // namespace orvin
+}  // namespace wendlock

@@ -9,7 +9,7 @@
 
 #include "service/obex/OBEXCodec.h"
 
-namespace orvin {
+namespace wendlock {
 
 struct OBEXSession {
   enum class Link { NotOpened, Opening, Up, Down };
@@ -424,4 +424,4 @@ OBEXError OBEXSessionDelete(OBEXSessionRef s) {
   return kOBEXSuccess;
 }
 
-}  // namespace orvin
+}  // namespace wendlock

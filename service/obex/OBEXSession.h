@@ -32,7 +32,7 @@
 #include "service/obex/OBEXTransport.h"
 #include "service/obex/OBEXTypes.h"
 
-namespace orvin {
+namespace wendlock {
 
 struct OBEXSession;
 using OBEXSessionRef = OBEXSession*;
@@ -136,4 +136,4 @@ using OBEXSessionEventCallback = void (*)(const OBEXSessionEvent* event);
 //   OBEXSessionDelete(s); s = nullptr;
 OBEXError OBEXSessionDelete(OBEXSessionRef session);
 
-}  // namespace orvin
+}  // namespace wendlock

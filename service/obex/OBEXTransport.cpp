@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace orvin {
+namespace wendlock {
 namespace {
 
 struct ParsedAddress {
@@ -126,4 +126,4 @@ int OBEXTCPTransport::openSocket() {
   return -1;
 }
 
-}  // namespace orvin
+}  // namespace wendlock

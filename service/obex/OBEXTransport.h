@@ -11,7 +11,7 @@
 
 #include "service/obex/OBEXTypes.h"
 
-namespace orvin {
+namespace wendlock {
 
 // OBEX over TCP listens here unless told otherwise.
 inline constexpr std::uint16_t kOBEXTCPDefaultPort = 650;
@@ -92,4 +92,4 @@ class OBEXTCPTransport final : public OBEXSocketTransport {
   std::uint16_t port_;
 };
 
-}  // namespace orvin
+}  // namespace wendlock

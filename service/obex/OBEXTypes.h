@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-namespace orvin {
+namespace wendlock {
 
 // Result of every OBEX call: 0 (kOBEXSuccess) or one of the negative codes.
 using OBEXError = std::int32_t;
@@ -75,4 +75,4 @@ inline constexpr std::uint16_t kOBEXConnectPrefixLength = 7;
 // Identifier and length of a Body or End-of-Body header.
 inline constexpr std::uint16_t kOBEXBodyHeaderPrefixLength = 3;
 
-}  // namespace orvin
+}  // namespace wendlock

@@ -8,10 +8,12 @@
 #include "StorageForms.h"
 #include "service/obex/OBEXCodec.h"
 
-namespace orvin {
+namespace wendlock {
+
+using orvin::String;
 namespace {
 
-using test::FormTest;
+using orvin::test::FormTest;
 using Bytes = std::vector<std::uint8_t>;
 
 Bytes headersOf(const OBEXHeaderDictionary& d) {
@@ -272,4 +274,4 @@ TEST(ObexResponseFramer, LyingLengthEndsAtOnce) {
 }
 
 }  // namespace
-}  // namespace orvin
+}  // namespace wendlock

@@ -18,7 +18,7 @@
 #include "service/obex/OBEXCodec.h"
 #include "service/obex/OBEXSession.h"
 
-namespace orvin {
+namespace wendlock {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -498,4 +498,4 @@ TEST_F(ObexSession, AdoptedSocketAndBadArguments) {
 }
 
 }  // namespace
-}  // namespace orvin
+}  // namespace wendlock
