@@ -1,0 +1,28 @@
+#!/bin/sh
+# Regenerates the RTF and plain-text fixtures in this folder with LibreOffice
+# (Debian: apt-get install libreoffice-writer-nogui). The results are
+# committed; tests and CI never run LibreOffice.
+#
+#   *.fodt   flat OpenDocument sources, written by hand
+#   *.text   a UTF-8 plain-text source
+#   *.rtf    LibreOffice's RTF of each source
+#   *.txt    LibreOffice's own plain text of the same source (UTF-8)
+#
+# The tests read each .rtf and compare its characters with the .txt.
+set -eu
+cd "$(dirname "$0")"
+profile=$(mktemp -d)
+trap 'rm -rf "$profile"' EXIT
+office() {
+  soffice "-env:UserInstallation=file://$profile" --headless "$@" >/dev/null 2>&1
+}
+
+for source in *.fodt; do
+  office --convert-to rtf "$source"
+  office --convert-to "txt:Text (encoded):UTF8" "$source"
+done
+for source in *.text; do
+  office --infilter="Text (encoded):UTF8" --convert-to rtf "$source"
+  office --infilter="Text (encoded):UTF8" --convert-to "txt:Text (encoded):UTF8" "$source"
+done
+soffice --version

@@ -1,0 +1,219 @@
+#include "support/AttributedString.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "StorageForms.h"
+#include "chars/PlatformException.h"
+#include "support/DescribeRuns.h"
+
+namespace orvin {
+namespace {
+
+using test::describe;
+
+TextAttributes bold() {
+  TextAttributes a;
+  a.bold = true;
+  return a;
+}
+TextAttributes italic() {
+  TextAttributes a;
+  a.italic = true;
+  return a;
+}
+
+class AttributedStringEdits : public test::FormTest {
+ protected:
+  // "plain" plain, "bold" bold, "ital" italic.
+  MutableAttributedString base() const {
+    MutableAttributedString m;
+    m.appendString(make(u"plain"), {});
+    m.appendString(make(u"bold"), bold());
+    m.appendString(make(u"ital"), italic());
+    return m;
+  }
+};
+
+TEST_P(AttributedStringEdits, ReplacedTextTakesNeighbouringStyle) {
+  struct Case {
+    NSRange range;
+    std::u16string text;
+    const char* runs;
+  };
+  const Case cases[] = {
+      {{5, 4}, u"B", "plain/|B/b|ital/i"},       // first replaced character
+      {{3, 4}, u"--", "pla--/|ld/b|ital/i"},     // across two runs
+      {{5, 0}, u"X", "plainX/|bold/b|ital/i"},   // insertion: the one before
+      {{0, 0}, u"X", "Xplain/|bold/b|ital/i"},   // at 0: the one after
+      {{13, 0}, u"X", "plain/|bold/b|italX/i"},  // at the end
+      {{5, 4}, u"", "plain/|ital/i"},            // deletion
+      {{0, 13}, u"neu", "neu/"},                 // everything
+      {{9, 0}, u"", "plain/|bold/b|ital/i"},     // nothing at all
+  };
+  for (const Case& c : cases) {
+    MutableAttributedString m = base();
+    m.replaceCharactersInRange(c.range, make(c.text));
+    EXPECT_EQ(describe(m), c.runs) << c.range.location << "," << c.range.length;
+  }
+}
+
+TEST_P(AttributedStringEdits, StyledEditsSplitAndMerge) {
+  MutableAttributedString m = base();
+  m.setAttributes(bold(), {3, 8});
+  EXPECT_EQ(describe(m), "pla/|inboldit/b|al/i");
+  m.setAttributes({}, {0, 13});
+  EXPECT_EQ(describe(m), "plainboldital/");
+
+  MutableAttributedString n = base();
+  n.deleteCharactersInRange({5, 4});
+  n.insertAttributedString(AttributedString(make(u"ITAL"), italic()), 5);
+  EXPECT_EQ(describe(n), "plain/|ITALital/i");
+  n.replaceCharactersInRange({0, 5}, AttributedString(make(u"x"), bold()));
+  EXPECT_EQ(describe(n), "x/b|ITALital/i");
+  n.setAttributedString(AttributedString(make(u"neu")));
+  EXPECT_EQ(describe(n), "neu/");
+}
+
+TEST_P(AttributedStringEdits, AppendingItself) {
+  MutableAttributedString m = base();
+  m.appendAttributedString(m);
+  EXPECT_EQ(describe(m), "plain/|bold/b|ital/i|plain/|bold/b|ital/i");
+  m.replaceCharactersInRange({0, m.length()}, m);
+  EXPECT_EQ(m.length(), 26u);
+}
+
+TEST_P(AttributedStringEdits, CopiesAreIndependent) {
+  const MutableAttributedString original = base();
+  const String text = original.string();
+  MutableAttributedString copy = original.mutableCopy();
+  copy.replaceCharactersInRange({0, 5}, make(u"P"));
+  copy.setAttributes(bold(), {0, 1});
+  EXPECT_EQ(describe(original), "plain/|bold/b|ital/i");
+  EXPECT_EQ(text, String(u"plainboldital"));
+  EXPECT_EQ(describe(copy), "Pbold/b|ital/i");
+}
+
+TEST_P(AttributedStringEdits, RangesOutsideTheTextRaise) {
+  const std::function<void(MutableAttributedString&)> edits[] = {
+      [](auto& m) {
+        m.replaceCharactersInRange({12, 2}, String(u"x"));
+      },
+      [](auto& m) {
+        m.replaceCharactersInRange({14, 0}, AttributedString(u"x"));
+      },
+      [](auto& m) { m.insertAttributedString(AttributedString(u"x"), 14); },
+      [](auto& m) {
+        m.deleteCharactersInRange({NSNotFound, 1});
+      },
+      [](auto& m) {
+        m.setAttributes(bold(), {1, NSNotFound});
+      },
+      [](auto& m) { (void)m.attributesAtIndex(13, nullptr); },
+      [](auto& m) {
+        (void)m.attributedSubstringFromRange({13, 1});
+      },
+      [](auto& m) {
+        (void)m.RTFFromRange({0, 14}, nullptr);
+      },
+      [](auto& m) {
+        (void)m.RTFDFromRange({14, 0}, nullptr);
+      },
+  };
+  for (const auto& edit : edits) {
+    MutableAttributedString m = base();
+    try {
+      edit(m);
+      ADD_FAILURE() << "no exception";
+    } catch (const PlatformException& e) {
+      EXPECT_EQ(e.name(), NSRangeException);
+    }
+    EXPECT_EQ(describe(m), "plain/|bold/b|ital/i");
+  }
+}
+
+TEST_P(AttributedStringEdits, AttributesAndSubstrings) {
+  const MutableAttributedString m = base();
+  NSRange run;
+  EXPECT_TRUE(m.attributesAtIndex(5, &run).bold);
+  EXPECT_EQ(run, (NSRange{5, 4}));
+  EXPECT_TRUE(m.attributesAtIndex(12, &run).italic);
+  EXPECT_EQ(run, (NSRange{9, 4}));
+  EXPECT_EQ(describe(m.attributedSubstringFromRange({3, 8})), "in/|bold/b|it/i");
+  EXPECT_EQ(describe(m.attributedSubstringFromRange({6, 0})), "");
+  EXPECT_TRUE(m.string().isIdenticalTo(m.string()));
+}
+
+INSTANTIATE_FORMS(AttributedStringEdits);
+
+TEST(AttributedString, WithRunsChecksTiling) {
+  const TextAttributes b = bold();
+  struct Case {
+    std::vector<AttributeRun> runs;
+    const char* result;  // nullptr: rejected
+  };
+  const Case cases[] = {
+      {{{{0, 2}, b}, {{2, 2}, {}}}, "ab/b|cd/"},
+      {{{{0, 1}, b}, {{1, 0}, {}}, {{1, 3}, b}}, "abcd/b"},  // empty dropped, equals merged
+      {{{{0, 4}, {}}}, "abcd/"},
+      {{{{0, 2}, b}}, nullptr},               // gap at the end
+      {{{{0, 2}, b}, {{3, 1}, b}}, nullptr},  // gap inside
+      {{{{0, 3}, b}, {{2, 2}, b}}, nullptr},  // overlap
+      {{{{0, 5}, b}}, nullptr},               // past the end
+      {{{{1, 3}, b}, {{0, 1}, b}}, nullptr},  // out of order
+      {{{{0, NSNotFound}, b}}, nullptr},
+  };
+  for (const Case& c : cases) {
+    const std::optional<AttributedString> s = AttributedString::withRuns(u"abcd", c.runs);
+    if (c.result == nullptr) {
+      EXPECT_FALSE(s.has_value());
+    } else {
+      ASSERT_TRUE(s.has_value());
+      EXPECT_EQ(describe(*s), c.result);
+    }
+  }
+  EXPECT_TRUE(AttributedString::withRuns(String(), {}).has_value());
+}
+
+TEST(AttributedString, EquivalentStylesAreOneStyle) {
+  TextAttributes emptyName;
+  emptyName.fontName = String(u"");
+  emptyName.fontSize = -3;
+  MutableAttributedString m;
+  m.appendString(u"a", {});
+  m.appendString(u"b", emptyName);
+  EXPECT_EQ(describe(m), "ab/");
+  EXPECT_EQ(AttributedString(String()).length(), 0u);
+  EXPECT_FALSE(AttributedString(String()).string().isNil());
+}
+
+TEST(AttributedString, ContainsAttachments) {
+  TextAttachment file{u"a.txt", "hallo"};
+  MutableAttributedString m(AttributedString(u"x\uFFFCy"));
+  EXPECT_FALSE(m.containsAttachments());  // the character alone is not an attachment
+  TextAttributes onText;
+  onText.attachment = std::make_shared<const TextAttachment>(file);
+  m.setAttributes(onText, {0, 1});
+  EXPECT_FALSE(m.containsAttachments());  // an attachment on other text does not count
+  m.appendAttributedString(AttributedString::withAttachment(file));
+  EXPECT_TRUE(m.containsAttachments());
+  // Typing after an attachment does not extend it.
+  m.replaceCharactersInRange({m.length(), 0}, String(u"z"));
+  EXPECT_EQ(describe(m), "x/a|\uFFFCy/|\uFFFC/a|z/");
+  EXPECT_TRUE(AttributedString::withAttachment(file) == AttributedString::withAttachment(file));
+  EXPECT_FALSE(AttributedString::withAttachment(file) ==
+               AttributedString::withAttachment({u"a.txt", "other"}));
+}
+
+TEST(AttributedString, RichTextFactories) {
+  EXPECT_FALSE(AttributedString::initWithRTF("", nullptr).has_value());
+  EXPECT_FALSE(AttributedString::initWithRTFD("{\\rtf1 x}", nullptr).has_value());
+  const std::optional<AttributedString> empty = AttributedString::initWithRTF("{\\rtf1}", nullptr);
+  ASSERT_TRUE(empty);
+  EXPECT_EQ(describe(*empty), "");
+}
+
+}  // namespace
+}  // namespace orvin
