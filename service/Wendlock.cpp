@@ -1,0 +1,242 @@
+#include "service/Wendlock.h"
+
+#include <algorithm>
+
+#include "chars/MutableString.h"
+#include "chars/StringFormat.h"
+#include "chars/TextEncodings.h"
+#include "service/platform/Application.h"
+#include "service/platform/Bundle.h"
+#include "service/platform/DeviceBrowser.h"
+#include "service/platform/RunLoop.h"
+#include "support/DateFormatters.h"
+
+namespace wendlock {
+namespace {
+
+using orvin::String;
+
+constexpr const char16_t* kAlertTitle = u"Wendlock";
+constexpr const char16_t* kMimeTypePlainText = u"text/plain";
+constexpr std::uint16_t kRequestedMaxPacketLength = 512;
+constexpr std::uint16_t kFallbackChunkSize = 512;
+constexpr int kMostWaitTicks = 60;
+constexpr double kTickSeconds = 1.0;
+
+// The file name: the short date and time, with the characters receivers
+// take as path separators ("/" and ":") turned into "-".
+String dateFileName() {
+  orvin::MutableString date(orvin::localizedShortDateTimeDescription(orvin::Date::now()));
+  date.replaceOccurrencesOfString(u"/", u"-", 0, orvin::NSRange{0, date.length()});
+  date.replaceOccurrencesOfString(u":", u"-", 0, orvin::NSRange{0, date.length()});
+  return orvin::stringWithFormat(u"%@.txt", {date});
+}
+
+Wendlock* providerOf(const OBEXSessionEvent* event) {
+  return event == nullptr ? nullptr : static_cast<Wendlock*>(event->userRef);
+}
+
+}  // namespace
+
+Wendlock::Wendlock() = default;
+
+Wendlock::~Wendlock() {
+  releaseDataItems();
+}
+
+void Wendlock::releaseDataItems() {
+  mHeadersData.reset();
+  mHeadersDictionary.reset();
+  mStringRef[0] = String();
+  mStringRef[1] = String();
+  mData.reset();
+  mFilename = String();
+  mMimeType = String();
+}
+
+void Wendlock::showMessage(const char16_t* message) {
+  NSRunCriticalAlertPanel(kAlertTitle, NSBundle::mainBundle().localizedStringForKey(message, u""));
+}
+
+void Wendlock::terminate() {
+  NSApplication::sharedApplication().terminate(this);
+}
+
+void Wendlock::doSendToService(orvin::Pasteboard& pasteboard, const String& /*userData*/,
+                               String* /*error*/) {
+  const String text = plainString(getStringOfPboard(pasteboard, false));
+  // A transfer is under way in the wait below: this request is dropped.
+  if (mOBEXSessionRef != nullptr) return;
+
+  NSApplication::sharedApplication().activateIgnoringOtherApps(true);
+
+  if (!text.isNil()) {
+    // Strict: a text that has no UTF-8 form (an unpaired surrogate) has no data.
+    if (auto bytes = orvin::bytesOfString(text, orvin::NSUTF8StringEncoding)) {
+      mData = OBEXBytes(bytes->begin(), bytes->end());
+    }
+  }
+  mMimeType = kMimeTypePlainText;
+  mFilename = dateFileName();
+
+  if (!mData || mData->empty()) {
+    showMessage(u"No data to send.");
+    terminate();
+    return;
+  }
+
+  ServiceRecord record;
+  const int browsed = IOBluetoothServiceBrowserControllerBrowseDevices(
+      &record, kIOBluetoothServiceBrowserControllerOptionsAutoStartInquiry);
+  if (browsed == kIOBluetoothUIUserCanceledErr) {
+    terminate();
+    return;
+  }
+  if (browsed != kIOBluetoothUISuccess) {
+    showMessage(u"Bluetooth not available.");
+    terminate();
+    return;
+  }
+
+  if (IOBluetoothOBEXSessionCreateWithIOBluetoothSDPServiceRecordRef(record, &mOBEXSessionRef) !=
+          kOBEXSuccess ||
+      mOBEXSessionRef == nullptr) {
+    mOBEXSessionRef = nullptr;
+    showMessage(u"Connection failed.");
+    terminate();
+    return;
+  }
+
+  if (OBEXSessionConnect(mOBEXSessionRef, 0, kRequestedMaxPacketLength, nullptr, 0,
+                         ConnectedCallback, this) != kOBEXSuccess) {
+    OBEXSessionDelete(mOBEXSessionRef);
+    mOBEXSessionRef = nullptr;
+    releaseDataItems();
+    showMessage(u"Connection failed.");
+    terminate();
+    return;
+  }
+
+  for (int tick = 0; mOBEXSessionRef != nullptr && tick < kMostWaitTicks; ++tick) {
+    RunLoop::currentRunLoop().runUntilDate(orvin::Date::dateWithTimeIntervalSinceNow(kTickSeconds));
+  }
+
+  if (mOBEXSessionRef == nullptr) {
+    releaseDataItems();
+    terminate();
+    return;
+  }
+  OBEXSessionDelete(mOBEXSessionRef);
+  mOBEXSessionRef = nullptr;
+  releaseDataItems();
+  showMessage(u"Connection failed.");
+  terminate();
+}
+
+void Wendlock::disconnect() {
+  (void)OBEXSessionDisconnect(mOBEXSessionRef, nullptr, 0, DisconnectedCallback, this);
+}
+
+void Wendlock::ConnectedCallback(const OBEXSessionEvent* event) {
+  if (Wendlock* self = providerOf(event)) {
+    RunLoop::currentRunLoop().guard([&] { self->connected(event->responseCode); });
+  }
+}
+
+void Wendlock::PutCallback(const OBEXSessionEvent* event) {
+  if (Wendlock* self = providerOf(event)) {
+    RunLoop::currentRunLoop().guard([&] { self->putAnswered(event->responseCode); });
+  }
+}
+
+void Wendlock::DisconnectedCallback(const OBEXSessionEvent* event) {
+  if (Wendlock* self = providerOf(event)) {
+    RunLoop::currentRunLoop().guard([&] { self->disconnected(); });
+  }
+}
+
+void Wendlock::connected(std::uint8_t responseCode) {
+  if (responseCode != kOBEXResponseCodeSuccessWithFinalBit || !mData) {
+    disconnect();
+    return;
+  }
+
+  OBEXMaxPacketLength maxPacketLength = 0;
+  if (OBEXSessionGetMaxPacketLength(mOBEXSessionRef, &maxPacketLength) == kOBEXSuccess) {
+    mMaxPacketLength = static_cast<std::uint16_t>(maxPacketLength / 2);
+  } else {
+    mMaxPacketLength = kFallbackChunkSize;
+  }
+
+  mHeadersDictionary.emplace();
+  mStringRef[0] = String::withUtf8(mFilename.toUtf8());
+  mStringRef[1] = String::withUtf8(mMimeType.toUtf8());
+  // Receivers such as Android's refuse a Put without the object's length.
+  if (OBEXAddNameHeader(mStringRef[0], &*mHeadersDictionary) != kOBEXSuccess ||
+      OBEXAddTypeHeader(mStringRef[1], &*mHeadersDictionary) != kOBEXSuccess ||
+      OBEXAddLengthHeader(static_cast<std::uint32_t>(mData->size()), &*mHeadersDictionary) !=
+          kOBEXSuccess) {
+    disconnect();
+    return;
+  }
+  mHeadersData = OBEXHeadersToBytes(&*mHeadersDictionary);
+  if (!mHeadersData) {
+    disconnect();
+    return;
+  }
+
+  OBEXMaxPacketLength payload = 0;
+  if (OBEXSessionGetAvailableCommandPayloadLength(mOBEXSessionRef, kOBEXOpCodePut, &payload) !=
+      kOBEXSuccess) {
+    disconnect();
+    return;
+  }
+  const std::uint32_t dataLength = static_cast<std::uint32_t>(mData->size());
+  const std::uint32_t headersLength = static_cast<std::uint32_t>(mHeadersData->size());
+  if (payload < static_cast<std::uint64_t>(headersLength) + dataLength) {
+    showMessage(u"Too much data to send.");
+    disconnect();
+    return;
+  }
+
+  // Unsigned on purpose: headers longer than a chunk make the first chunk
+  // carry all the data, which the check above has let through.
+  const std::uint32_t room = static_cast<std::uint32_t>(mMaxPacketLength) - headersLength;
+  mPutDone = std::min(dataLength, room);
+  const bool isFinal = mPutDone >= dataLength;
+  if (OBEXSessionPut(mOBEXSessionRef, isFinal, mHeadersData->data(), mHeadersData->size(),
+                     mData->data(), mPutDone, PutCallback, this) != kOBEXSuccess) {
+    disconnect();
+  }
+}
+
+void Wendlock::putAnswered(std::uint8_t responseCode) {
+  if (responseCode == kOBEXResponseCodeSuccessWithFinalBit) {
+    disconnect();
+    return;
+  }
+  if (responseCode != kOBEXResponseCodeContinueWithFinalBit || !mData) return;
+  const std::uint32_t dataLength = static_cast<std::uint32_t>(mData->size());
+  const std::uint32_t offset = mPutDone;
+  // A Continue after the last chunk asks for data there is none of; it is
+  // left unanswered like any other code, rather than read past the end.
+  if (offset >= dataLength) return;
+  const std::uint32_t remaining = dataLength - offset;
+  const std::uint32_t chunk = std::min<std::uint32_t>(mMaxPacketLength, remaining);
+  mPutDone += chunk;
+  const bool isFinal = mPutDone >= dataLength;
+  if (OBEXSessionPut(mOBEXSessionRef, isFinal, nullptr, 0, mData->data() + offset, chunk,
+                     PutCallback, this) != kOBEXSuccess) {
+    disconnect();
+  }
+}
+
+void Wendlock::disconnected() {
+  if (mOBEXSessionRef != nullptr) {
+    OBEXSessionDelete(mOBEXSessionRef);
+    mOBEXSessionRef = nullptr;
+  }
+  releaseDataItems();
+}
+
+}  // namespace wendlock

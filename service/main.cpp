@@ -1,0 +1,68 @@
+// wendlock: the process entry. Starts as a services provider under
+// "Wendlock", runs the run loop in one-second ticks (at most 10) while the
+// request is served, and shows the launch notice when there was none.
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "chars/PlatformException.h"
+#include "service/CommandLine.h"
+#include "service/Wendlock.h"
+#include "service/platform/DeviceBrowser.h"
+#include "service/platform/RunLoop.h"
+#include "service/platform/Services.h"
+#include "support/Log.h"
+
+namespace {
+
+constexpr const char16_t* kPortName = u"Wendlock";
+constexpr double kTickSeconds = 1.0;
+constexpr int kMostTicks = 10;
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::setlocale(LC_ALL, "");
+  using namespace wendlock;
+
+  std::string error;
+  const std::optional<Options> options =
+      parseCommandLine(std::vector<std::string>(argv, argv + argc), &error);
+  if (!options) {
+    std::fprintf(stderr, "wendlock: %s\nTry 'wendlock --help'.\n", error.c_str());
+    return kExitUsage;
+  }
+  if (options->help) {
+    std::fputs(usageText().c_str(), stdout);
+    return 0;
+  }
+  if (options->version) {
+    std::puts("wendlock " WENDLOCK_VERSION);
+    return 0;
+  }
+  const std::shared_ptr<orvin::Pasteboard> request = makeRequestPasteboard(*options, &error);
+  if (options->source != Options::Source::None && !request) {
+    std::fprintf(stderr, "wendlock: %s\n", error.c_str());
+    return kExitUsage;
+  }
+  setBrowserTargets(options->targets);
+  if (request) postServicesRequest(kPortName, request, orvin::String());
+
+  auto* provider = new Wendlock();
+  NSRegisterServicesProvider(provider, kPortName);
+  try {
+    for (int tick = 1;; ++tick) {
+      RunLoop::currentRunLoop().runUntilDate(
+          orvin::Date::dateWithTimeIntervalSinceNow(kTickSeconds));
+      if (provider->launchedAsApplication()) break;
+      if (tick >= kMostTicks) break;
+    }
+  } catch (const orvin::PlatformException& exception) {
+    orvin::NSLog(u"%@", {exception});
+  }
+  NSUnregisterServicesProvider(kPortName);
+  delete provider;
+  std::exit(0);
+}

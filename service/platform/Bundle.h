@@ -1,0 +1,32 @@
+// The application bundle: its information values, its localized texts and
+// its resources (the "Read Me" document, the message catalogues).
+#pragma once
+
+#include <string>
+
+#include "chars/String.h"
+
+namespace wendlock {
+
+class NSBundle {
+ public:
+  static NSBundle& mainBundle();
+
+  // "CFBundleName" is "Wendlock"; unknown keys give nil.
+  [[nodiscard]] orvin::String objectForInfoDictionaryKey(const orvin::String& key) const;
+  // The translation of `key` (an English text, or "SERVICE_LAUNCH") in the
+  // user's language; without one, `value` unless it is nil or empty, else
+  // the key itself (English).
+  [[nodiscard]] orvin::String localizedStringForKey(const orvin::String& key,
+                                                    const orvin::String& value) const;
+  // The path of resource `name`.`type`, or nil when it is not there.
+  //   mainBundle().pathForResource(u"Read Me", u"pdf")
+  [[nodiscard]] orvin::String pathForResource(const orvin::String& name,
+                                              const orvin::String& type) const;
+  // Where the resources are looked for: $WENDLOCK_RESOURCES, else the
+  // installed share/wendlock beside the program's bin/, else the program's
+  // own folder (a build tree).
+  [[nodiscard]] std::string resourceDirectory() const;
+};
+
+}  // namespace wendlock

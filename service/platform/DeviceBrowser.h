@@ -1,0 +1,32 @@
+// The modal device browser and the OBEX session made from its answer.
+#pragma once
+
+#include <vector>
+
+#include "service/obex/OBEXSession.h"
+#include "service/platform/ServiceRecord.h"
+
+namespace wendlock {
+
+// Browser results, numbered as the platform numbers them.
+inline constexpr int kIOBluetoothUISuccess = 0;
+inline constexpr int kIOBluetoothUIUserCanceledErr = -1001;
+// No way to reach a device (no Bluetooth, nothing named with --to).
+inline constexpr int kIOBluetoothUINotAvailableErr = -536870212;
+inline constexpr unsigned kIOBluetoothServiceBrowserControllerOptionsAutoStartInquiry = 1;
+
+// The targets the browser offers: those named on the command line. With
+// exactly one named, it is answered without asking.
+void setBrowserTargets(std::vector<ServiceRecord> targets);
+
+// Lets the user choose a service; kIOBluetoothUISuccess with *record set,
+// kIOBluetoothUIUserCanceledErr when the user cancels, another non-zero
+// value when there is nothing to choose from.
+int IOBluetoothServiceBrowserControllerBrowseDevices(ServiceRecord* record, unsigned options);
+
+// An OBEX session to the service `record` names (TCP here). 0 and a session
+// on success.
+OBEXError IOBluetoothOBEXSessionCreateWithIOBluetoothSDPServiceRecordRef(
+    const ServiceRecord& record, OBEXSessionRef* session);
+
+}  // namespace wendlock

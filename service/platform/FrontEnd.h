@@ -1,0 +1,39 @@
+// The desktop front end: alerts, the launch notice's buttons, the beep and
+// the modal device chooser. A terminal front end serves when there is no
+// display; the GTK one plugs in behind the same interface.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "service/platform/ServiceRecord.h"
+
+namespace wendlock {
+
+class FrontEnd {
+ public:
+  enum class Answer { Default, Alternate };
+
+  virtual ~FrontEnd() = default;
+
+  // Modal alert with the platform's one default button.
+  virtual void showCriticalAlert(const std::string& title, const std::string& message) = 0;
+  // Modal alert with two buttons.
+  virtual Answer showInformationalAlert(const std::string& title, const std::string& message,
+                                        const std::string& defaultButton,
+                                        const std::string& alternateButton) = 0;
+  virtual void beep() = 0;
+  // Brings the front end's windows before other applications'.
+  virtual void activate() {}
+  // Modal choice among `devices`; nullopt when the user cancels.
+  virtual std::optional<std::size_t> chooseDevice(const std::vector<ServiceRecord>& devices) = 0;
+};
+
+// The process's front end (the terminal one until another is installed).
+FrontEnd& frontEnd();
+void setFrontEnd(std::unique_ptr<FrontEnd> replacement);
+
+}  // namespace wendlock

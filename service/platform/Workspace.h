@@ -1,0 +1,24 @@
+// The desktop's workspace: opening a document with the user's default
+// application, and which application is in front.
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "chars/String.h"
+
+namespace wendlock {
+
+class NSWorkspace {
+ public:
+  static NSWorkspace& sharedWorkspace();
+
+  // Opens `path` with the desktop's default viewer (GIO, which follows the
+  // xdg-open settings); false when there is none or it fails to start.
+  bool openFile(const orvin::String& path);
+  // "NSApplicationName": the frontmost application's name where the display
+  // tells it; an empty map otherwise.
+  [[nodiscard]] std::map<std::string, orvin::String> activeApplication() const;
+};
+
+}  // namespace wendlock
