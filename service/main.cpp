@@ -7,19 +7,15 @@
 #include <string>
 #include <vector>
 
-#include "chars/PlatformException.h"
 #include "service/CommandLine.h"
+#include "service/Lifecycle.h"
 #include "service/Wendlock.h"
 #include "service/platform/DeviceBrowser.h"
-#include "service/platform/RunLoop.h"
 #include "service/platform/Services.h"
-#include "support/Log.h"
 
 namespace {
 
 constexpr const char16_t* kPortName = u"Wendlock";
-constexpr double kTickSeconds = 1.0;
-constexpr int kMostTicks = 10;
 
 }  // namespace
 
@@ -51,18 +47,7 @@ int main(int argc, char** argv) {
   if (request) postServicesRequest(kPortName, request, orvin::String());
 
   auto* provider = new Wendlock();
-  NSRegisterServicesProvider(provider, kPortName);
-  try {
-    for (int tick = 1;; ++tick) {
-      RunLoop::currentRunLoop().runUntilDate(
-          orvin::Date::dateWithTimeIntervalSinceNow(kTickSeconds));
-      if (provider->launchedAsApplication()) break;
-      if (tick >= kMostTicks) break;
-    }
-  } catch (const orvin::PlatformException& exception) {
-    orvin::NSLog(u"%@", {exception});
-  }
-  NSUnregisterServicesProvider(kPortName);
+  runServicesProvider(*provider, *provider, kPortName);
   delete provider;
   std::exit(0);
 }
