@@ -24,7 +24,7 @@ const Pair& casePair() {
     Pair p;
     while (p.a.size() < 1024) {
       p.a += u"Hello World, Grüße aus Köln. ";
-      p.b += u"hELLO wORLD, gRÜSSE AUS kÖLN. ";
+      p.b += u"hELLO wORLD, gRÜßE AUS kÖLN. ";
     }
     p.a.resize(1024);
     p.b.resize(1024);
