@@ -1,5 +1,6 @@
 #include "service/platform/FrontEnd.h"
 
+#include "service/platform/RunLoop.h"
 #include "service/platform/TerminalFrontEnd.h"
 
 namespace wendlock {
@@ -10,6 +11,23 @@ std::unique_ptr<FrontEnd>& installed() {
   return frontEnd;
 }
 }  // namespace
+
+std::optional<ServiceRecord> FrontEnd::chooseDevice(DeviceSource& source) {
+  const orvin::Date until = orvin::Date::dateWithTimeIntervalSinceNow(kSearchSeconds);
+  while (source.isSearching() && orvin::Date::now() < until) {
+    RunLoop::currentRunLoop().runUntilDate(orvin::Date::dateWithTimeIntervalSinceNow(0.25));
+  }
+  const std::vector<DeviceEntry> entries = source.entries();
+  std::vector<ServiceRecord> records;
+  for (const DeviceEntry& e : entries) {
+    ServiceRecord r = e.record;
+    r.name = e.name + (e.paired ? " (paired)" : "");
+    records.push_back(std::move(r));
+  }
+  const std::optional<std::size_t> chosen = chooseDevice(records);
+  if (!chosen) return std::nullopt;
+  return entries[*chosen].record;
+}
 
 FrontEnd& frontEnd() {
   if (!installed()) installed() = std::make_unique<TerminalFrontEnd>();

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "service/platform/DeviceSource.h"
 #include "service/platform/ServiceRecord.h"
 
 namespace wendlock {
@@ -30,6 +31,13 @@ class FrontEnd {
   virtual void activate() {}
   // Modal choice among `devices`; nullopt when the user cancels.
   virtual std::optional<std::size_t> chooseDevice(const std::vector<ServiceRecord>& devices) = 0;
+  // Modal choice among what `source` finds, started by the caller and
+  // changing while the choice is open; nullopt when the user cancels.
+  // This default lets the search run (up to kSearchSeconds on the run loop,
+  // or until it stops searching), then asks as above.
+  virtual std::optional<ServiceRecord> chooseDevice(DeviceSource& source);
+
+  static constexpr double kSearchSeconds = 10.0;
 };
 
 // The process's front end (the terminal one until another is installed).
