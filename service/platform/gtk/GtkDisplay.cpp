@@ -3,6 +3,7 @@
 #include <gtk/gtk.h>
 
 #include <cstdlib>
+#include <initializer_list>
 
 namespace wendlock {
 
