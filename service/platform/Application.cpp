@@ -58,6 +58,9 @@ namespace testhooks {
 void setTerminateHandler(std::function<void(int)> handler) {
   terminateHandler() = std::move(handler);
 }
+void resetCriticalAlert() {
+  NSApplication::sharedApplication().criticalAlertShown_ = false;
+}
 }  // namespace testhooks
 
 }  // namespace wendlock

@@ -17,6 +17,10 @@ inline constexpr int NSAlertAlternateReturn = 0;
 inline constexpr int kExitDelivered = 0;  // a file was delivered, or nothing asked for an alert
 inline constexpr int kExitAlerted = 1;    // a critical alert was shown
 
+namespace testhooks {
+void resetCriticalAlert();
+}  // namespace testhooks
+
 class NSApplication {
  public:
   static NSApplication& sharedApplication();
@@ -31,6 +35,7 @@ class NSApplication {
   void noteCriticalAlert() noexcept { criticalAlertShown_ = true; }
 
  private:
+  friend void testhooks::resetCriticalAlert();
   bool criticalAlertShown_ = false;
 };
 
@@ -46,6 +51,8 @@ void NSBeep();
 namespace testhooks {
 // Replaces process exit in terminate (the handler gets the exit status).
 void setTerminateHandler(std::function<void(int status)> handler);
+// Forgets that a critical alert was shown, so the next terminate reports 0.
+void resetCriticalAlert();
 }  // namespace testhooks
 
 }  // namespace wendlock

@@ -3,6 +3,16 @@
 #include <gio/gio.h>
 
 namespace wendlock {
+namespace {
+orvin::String& activeNameOverride() {
+  static orvin::String name;
+  return name;
+}
+std::function<bool(const orvin::String&)>& openFileHandler() {
+  static std::function<bool(const orvin::String&)> handler;
+  return handler;
+}
+}  // namespace
 
 NSWorkspace& NSWorkspace::sharedWorkspace() {
   static NSWorkspace workspace;
@@ -11,6 +21,7 @@ NSWorkspace& NSWorkspace::sharedWorkspace() {
 
 bool NSWorkspace::openFile(const orvin::String& path) {
   if (path.isEmpty()) return false;
+  if (openFileHandler()) return openFileHandler()(path);
   GFile* file = g_file_new_for_path(path.toUtf8().c_str());
   gchar* uri = g_file_get_uri(file);
   GError* error = nullptr;
@@ -22,7 +33,17 @@ bool NSWorkspace::openFile(const orvin::String& path) {
 }
 
 std::map<std::string, orvin::String> NSWorkspace::activeApplication() const {
+  if (!activeNameOverride().isNil()) return {{"NSApplicationName", activeNameOverride()}};
   return {};
 }
+
+namespace testhooks {
+void setActiveApplicationName(const orvin::String& name) {
+  activeNameOverride() = name;
+}
+void setOpenFileHandler(std::function<bool(const orvin::String& path)> handler) {
+  openFileHandler() = std::move(handler);
+}
+}  // namespace testhooks
 
 }  // namespace wendlock

@@ -2,6 +2,7 @@
 // application, and which application is in front.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 
@@ -20,5 +21,13 @@ class NSWorkspace {
   // tells it; an empty map otherwise.
   [[nodiscard]] std::map<std::string, orvin::String> activeApplication() const;
 };
+
+namespace testhooks {
+// Makes activeApplication() name `name` as the frontmost application (nil:
+// back to what the display tells).
+void setActiveApplicationName(const orvin::String& name);
+// Replaces the desktop's viewer in openFile (empty: the real one again).
+void setOpenFileHandler(std::function<bool(const orvin::String& path)> handler);
+}  // namespace testhooks
 
 }  // namespace wendlock

@@ -1,153 +1,26 @@
 // The OBEX session against a scripted server on 127.0.0.1, both driven by
 // one private GLib main context: answers, refusals, and servers that close,
 // lie, babble or stay silent.
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <glib-unix.h>
 #include <glib.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
-#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "ScriptedObexServer.h"
 #include "service/obex/OBEXCodec.h"
 #include "service/obex/OBEXSession.h"
 
 namespace wendlock {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-Bytes connectReply(std::uint16_t serverMax, std::uint8_t code = 0xA0) {
-  return {code,
-          0x00,
-          0x07,
-          0x10,
-          0x00,
-          static_cast<std::uint8_t>(serverMax >> 8),
-          static_cast<std::uint8_t>(serverMax)};
-}
-const Bytes kSuccess = {0xA0, 0x00, 0x03};
-const Bytes kContinue = {0x90, 0x00, 0x03};
-
-// Answers each complete request packet with the next step of its script;
-// with no step left it stays silent.
-class ScriptedServer {
- public:
-  struct Step {
-    Bytes reply;
-    bool closeAfter = false;
-  };
-
-  explicit ScriptedServer(GMainContext* context) : context_(context) {
-    listenFd_ = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof addr;
-    if (bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), size) != 0 ||
-        listen(listenFd_, 4) != 0 ||
-        getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &size) != 0) {
-      ADD_FAILURE() << "cannot listen on 127.0.0.1";
-    }
-    port_ = ntohs(addr.sin_port);
-    listenSource_ = watch(listenFd_, &ScriptedServer::onListen);
-  }
-  ~ScriptedServer() {
-    closeConnection();
-    g_source_destroy(listenSource_);
-    g_source_unref(listenSource_);
-    close(listenFd_);
-  }
-
-  std::uint16_t port() const { return port_; }
-  void then(Bytes reply, bool closeAfter = false) {
-    steps_.push_back({std::move(reply), closeAfter});
-  }
-  // Sends at once, unasked.
-  void push(const Bytes& bytes) { send(connFd_, bytes.data(), bytes.size(), MSG_NOSIGNAL); }
-  // Serves an already connected socket instead of the listening one.
-  void adopt(int fd) {
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
-    connFd_ = fd;
-    connSource_ = watch(fd, &ScriptedServer::onData);
-  }
-  void closeConnection() {
-    if (connSource_ != nullptr) {
-      g_source_destroy(connSource_);
-      g_source_unref(connSource_);
-      connSource_ = nullptr;
-    }
-    if (connFd_ >= 0) close(connFd_);
-    connFd_ = -1;
-  }
-
-  std::vector<Bytes> requests;
-  bool clientClosed = false;
-
- private:
-  GSource* watch(int fd, GUnixFDSourceFunc func) {
-    GSource* source = g_unix_fd_source_new(fd, G_IO_IN);
-    g_source_set_callback(source, G_SOURCE_FUNC(func), this, nullptr);
-    g_source_attach(source, context_);
-    return source;
-  }
-  static gboolean onListen(gint fd, GIOCondition, gpointer self) {
-    auto* server = static_cast<ScriptedServer*>(self);
-    const int conn = accept4(fd, nullptr, nullptr, SOCK_CLOEXEC);
-    if (conn >= 0 && server->connFd_ < 0) server->adopt(conn);
-    return G_SOURCE_CONTINUE;
-  }
-  static gboolean onData(gint fd, GIOCondition, gpointer self) {
-    auto* server = static_cast<ScriptedServer*>(self);
-    std::uint8_t chunk[70000];
-    const ssize_t n = read(fd, chunk, sizeof chunk);
-    if (n <= 0) {
-      server->clientClosed = true;
-      g_source_unref(server->connSource_);
-      server->connSource_ = nullptr;
-      close(fd);
-      server->connFd_ = -1;
-      return G_SOURCE_REMOVE;
-    }
-    server->pending_.insert(server->pending_.end(), chunk, chunk + n);
-    server->answerCompleteRequests();
-    return server->connFd_ >= 0 ? G_SOURCE_CONTINUE : G_SOURCE_REMOVE;
-  }
-  void answerCompleteRequests() {
-    while (connFd_ >= 0 && pending_.size() >= 3) {
-      const std::size_t length = (pending_[1] << 8) | pending_[2];
-      if (pending_.size() < length) return;
-      requests.emplace_back(pending_.begin(), pending_.begin() + length);
-      pending_.erase(pending_.begin(), pending_.begin() + length);
-      if (steps_.empty()) continue;
-      const Step step = steps_.front();
-      steps_.pop_front();
-      if (!step.reply.empty()) send(connFd_, step.reply.data(), step.reply.size(), MSG_NOSIGNAL);
-      if (step.closeAfter) {
-        // Called from onData: let it return G_SOURCE_REMOVE rather than destroy here.
-        g_source_unref(connSource_);
-        connSource_ = nullptr;
-        close(connFd_);
-        connFd_ = -1;
-      }
-    }
-  }
-
-  GMainContext* context_;
-  int listenFd_ = -1;
-  int connFd_ = -1;
-  std::uint16_t port_ = 0;
-  GSource* listenSource_ = nullptr;
-  GSource* connSource_ = nullptr;
-  Bytes pending_;
-  std::deque<Step> steps_;
-};
+using testkit::Bytes;
+using testkit::connectReply;
+using testkit::kContinue;
+using testkit::kSuccess;
+using testkit::ScriptedServer;
 
 struct Recorder {
   std::vector<OBEXSessionEvent> events;
