@@ -87,8 +87,14 @@ std::optional<Options> parseCommandLine(const std::vector<std::string>& argument
     } else if (is("--ui")) {
       const auto v = value("--ui");
       if (!v) return std::nullopt;
-      if (*v != "tty") {
-        *error = "--ui: this build has the terminal front end only (--ui=tty)";
+      if (*v == "gtk") {
+        o.ui = Options::Ui::Gtk;
+      } else if (*v == "tty") {
+        o.ui = Options::Ui::Tty;
+      } else if (*v == "auto") {
+        o.ui = Options::Ui::Auto;
+      } else {
+        *error = "--ui " + *v + ": give gtk, tty or auto";
         return std::nullopt;
       }
     } else {
@@ -119,7 +125,9 @@ Target:
                     Repeat --to to choose among several targets.
 
 Other:
-  --ui=tty          questions and alerts on the terminal (the default here)
+  --ui=gtk|tty|auto windows on the display, or questions and alerts on the
+                    terminal; auto (the default) takes the display when
+                    there is one
   -h, --help        this text
   --version         the version
 

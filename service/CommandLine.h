@@ -14,11 +14,14 @@ namespace wendlock {
 
 struct Options {
   enum class Source { None, File, StandardInput, Inline };
+  // Auto: GTK when a display can be opened, else the terminal.
+  enum class Ui { Auto, Gtk, Tty };
 
   Source source = Source::None;  // None: opened by hand
   std::string file;              // Source::File
   std::string text;              // Source::Inline
   std::vector<ServiceRecord> targets;
+  Ui ui = Ui::Auto;
   bool help = false;
   bool version = false;
 };

@@ -12,6 +12,7 @@
 #include "service/Wendlock.h"
 #include "service/platform/DeviceBrowser.h"
 #include "service/platform/Services.h"
+#include "service/platform/gtk/GtkFrontEnd.h"
 
 namespace {
 
@@ -42,6 +43,14 @@ int main(int argc, char** argv) {
   if (options->source != Options::Source::None && !request) {
     std::fprintf(stderr, "wendlock: %s\n", error.c_str());
     return kExitUsage;
+  }
+  if (options->ui != Options::Ui::Tty) {
+    if (std::unique_ptr<FrontEnd> gtk = makeGtkFrontEnd()) {
+      setFrontEnd(std::move(gtk));
+    } else if (options->ui == Options::Ui::Gtk) {
+      std::fputs("wendlock: --ui=gtk: cannot open the display\n", stderr);
+      return kExitUsage;
+    }
   }
   setBrowserTargets(options->targets);
   if (request) postServicesRequest(kPortName, request, orvin::String());
