@@ -121,12 +121,12 @@ void Wendlock::doSendToService(orvin::Pasteboard& pasteboard, const String& /*us
     RunLoop::currentRunLoop().runUntilDate(orvin::Date::dateWithTimeIntervalSinceNow(kTickSeconds));
   }
 
-  if (mOBEXSessionRef == nullptr) {
+  if (mOBEXSessionRef == nullptr && !mLinkFailed) {
     releaseDataItems();
     terminate();
     return;
   }
-  OBEXSessionDelete(mOBEXSessionRef);
+  if (mOBEXSessionRef != nullptr) OBEXSessionDelete(mOBEXSessionRef);
   mOBEXSessionRef = nullptr;
   releaseDataItems();
   showMessage(u"Connection failed.");
@@ -139,13 +139,25 @@ void Wendlock::disconnect() {
 
 void Wendlock::ConnectedCallback(const OBEXSessionEvent* event) {
   if (Wendlock* self = providerOf(event)) {
-    RunLoop::currentRunLoop().guard([&] { self->connected(event->responseCode); });
+    RunLoop::currentRunLoop().guard([&] {
+      if (event->status != kOBEXSuccess) {
+        self->linkFailed();
+      } else {
+        self->connected(event->responseCode);
+      }
+    });
   }
 }
 
 void Wendlock::PutCallback(const OBEXSessionEvent* event) {
   if (Wendlock* self = providerOf(event)) {
-    RunLoop::currentRunLoop().guard([&] { self->putAnswered(event->responseCode); });
+    RunLoop::currentRunLoop().guard([&] {
+      if (event->status != kOBEXSuccess) {
+        self->linkFailed();
+      } else {
+        self->putAnswered(event->responseCode);
+      }
+    });
   }
 }
 
@@ -229,6 +241,18 @@ void Wendlock::putAnswered(std::uint8_t responseCode) {
                      PutCallback, this) != kOBEXSuccess) {
     disconnect();
   }
+}
+
+// An event without an answer: the connection could not be made, or broke,
+// or the device sent something that is not OBEX. Nothing more will come, so
+// the wait need not run out; a device that answers and refuses still ends
+// quietly through the response code.
+void Wendlock::linkFailed() {
+  if (mOBEXSessionRef != nullptr) {
+    OBEXSessionDelete(mOBEXSessionRef);
+    mOBEXSessionRef = nullptr;
+  }
+  mLinkFailed = true;
 }
 
 void Wendlock::disconnected() {

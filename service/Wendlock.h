@@ -46,6 +46,7 @@ class Wendlock : public Service, public ServicesProvider {
   void connected(std::uint8_t responseCode);
   void putAnswered(std::uint8_t responseCode);
   void disconnected();
+  void linkFailed();
 
   std::optional<OBEXBytes> mData;  // the file's bytes; nullopt: none
   orvin::String mMimeType;
@@ -56,6 +57,9 @@ class Wendlock : public Service, public ServicesProvider {
   std::optional<OBEXBytes> mHeadersData;
   std::uint16_t mMaxPacketLength = 0;
   std::uint32_t mPutDone = 0;
+  // The link to the device broke (no answer can come): the wait ends at once
+  // with "Connection failed." instead of running out its 60 ticks.
+  bool mLinkFailed = false;
 };
 
 }  // namespace wendlock
