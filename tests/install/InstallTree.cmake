@@ -1,0 +1,72 @@
+# cmake -P: installs BUILD_DIR into WORK/prefix and checks what is there.
+set(prefix ${WORK}/prefix)
+file(REMOVE_RECURSE ${WORK})
+
+function(run what)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "${what} failed (${result}):\n${out}\n${err}")
+  endif()
+  set(out "${out}" PARENT_SCOPE)
+  set(err "${err}" PARENT_SCOPE)
+endfunction()
+
+run("cmake --install" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
+
+set(expected
+    ${BINDIR}/wendlock
+    ${MANDIR}/man1/wendlock.1
+    "${DATADIR}/wendlock/Read Me.pdf"
+    ${LOCALEDIR}/de/LC_MESSAGES/wendlock.mo
+    ${DATADIR}/applications/wendlock.desktop
+    ${INCLUDEDIR}/orvin/chars/String.h
+    ${INCLUDEDIR}/orvin/support/Date.h
+    ${LIBDIR}/liborvin.a
+    ${LIBDIR}/cmake/orvin/orvinConfig.cmake
+    ${LIBDIR}/cmake/orvin/orvinConfigVersion.cmake
+    ${LIBDIR}/cmake/orvin/orvinTargets.cmake
+    ${LIBDIR}/pkgconfig/orvin.pc)
+foreach(file IN LISTS expected)
+  if(NOT EXISTS "${prefix}/${file}")
+    message(FATAL_ERROR "not installed: ${file}")
+  endif()
+endforeach()
+file(GLOB_RECURSE private RELATIVE ${prefix} ${prefix}/${INCLUDEDIR}/*)
+list(FILTER private EXCLUDE REGEX "^${INCLUDEDIR}/orvin/(chars|strings|paths|support)/[^/]+\\.h$")
+if(private)
+  message(FATAL_ERROR "installed beside the library's headers: ${private}")
+endif()
+
+# The installed program finds its catalogue from where it stands.
+execute_process(
+  COMMAND env -u DISPLAY -u WAYLAND_DISPLAY -u WENDLOCK_RESOURCES LANGUAGE=de LC_ALL=C.UTF-8
+          setsid -w ${prefix}/${BINDIR}/wendlock --ui=tty --text=
+  ERROR_VARIABLE alert OUTPUT_QUIET)
+if(NOT alert MATCHES "Keine Daten zum Senden")
+  message(FATAL_ERROR "the installed wendlock did not speak German: ${alert}")
+endif()
+
+# A consumer through the CMake package.
+set(flags_option "")
+if(CXX_FLAGS)
+  set(flags_option "-DCMAKE_CXX_FLAGS=${CXX_FLAGS}")
+endif()
+run("configuring the find_package consumer" ${CMAKE_COMMAND} -S ${CONSUMER} -B ${WORK}/consumer
+    -G ${GENERATOR} -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_PREFIX_PATH=${prefix} ${flags_option})
+run("building the find_package consumer" ${CMAKE_COMMAND} --build ${WORK}/consumer)
+run("running the find_package consumer" ${WORK}/consumer/consumer)
+if(NOT out STREQUAL "orvin 2 caseless\n")
+  message(FATAL_ERROR "the find_package consumer said: ${out}")
+endif()
+
+# The same consumer through pkg-config.
+run("pkg-config" ${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${prefix}/${LIBDIR}/pkgconfig
+    ${PKG_CONFIG} --cflags --libs orvin)
+separate_arguments(pc_flags UNIX_COMMAND "${out}")
+separate_arguments(extra UNIX_COMMAND "${CXX_FLAGS}")
+run("building the pkg-config consumer" ${CXX} -std=c++20 ${extra} ${CONSUMER}/main.cpp ${pc_flags}
+    -o ${WORK}/pc-consumer)
+run("running the pkg-config consumer" ${WORK}/pc-consumer)
+if(NOT out STREQUAL "orvin 2 caseless\n")
+  message(FATAL_ERROR "the pkg-config consumer said: ${out}")
+endif()
