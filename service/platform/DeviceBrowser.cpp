@@ -1,6 +1,12 @@
 #include "service/platform/DeviceBrowser.h"
 
+#include <memory>
+#include <string>
+
+#include "service/platform/DeviceSource.h"
 #include "service/platform/FrontEnd.h"
+#include "service/platform/bluez/BluezDeviceSource.h"
+#include "support/Log.h"
 
 namespace wendlock {
 namespace {
@@ -17,14 +23,28 @@ void setBrowserTargets(std::vector<ServiceRecord> list) {
 int IOBluetoothServiceBrowserControllerBrowseDevices(ServiceRecord* record, unsigned /*options*/) {
   if (record == nullptr) return kIOBluetoothUINotAvailableErr;
   const std::vector<ServiceRecord>& offered = targets();
-  if (offered.empty()) return kIOBluetoothUINotAvailableErr;
   if (offered.size() == 1) {
     *record = offered.front();
     return kIOBluetoothUISuccess;
   }
-  const std::optional<std::size_t> chosen = frontEnd().chooseDevice(offered);
+  // Named targets are a fixed list; without any, BlueZ finds the devices.
+  std::unique_ptr<DeviceSource> source;
+  if (offered.empty()) {
+    source = std::make_unique<BluezDeviceSource>();
+  } else {
+    source = std::make_unique<StaticDeviceSource>(offered);
+  }
+  std::string reason;
+  // The front end looks at the source itself while its chooser is open.
+  if (!source->start([] {}, &reason)) {
+    orvin::NSLog(u"Device browser: %@", {orvin::String::withUtf8(reason)});
+    return kIOBluetoothUINotAvailableErr;
+  }
+  // Should the chooser raise, the source's destructor stops it.
+  std::optional<ServiceRecord> chosen = frontEnd().chooseDevice(*source);
+  source->stop();
   if (!chosen) return kIOBluetoothUIUserCanceledErr;
-  *record = offered[*chosen];
+  *record = std::move(*chosen);
   return kIOBluetoothUISuccess;
 }
 
