@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "chars/TextEncodings.h"
+#include "service/platform/gtk/GtkPasteboard.h"
 
 namespace wendlock {
 namespace {
@@ -74,6 +75,10 @@ std::optional<Options> parseCommandLine(const std::vector<std::string>& argument
       const auto v = value("--text");
       if (!v || !setSource(&o, Options::Source::Inline, error)) return std::nullopt;
       o.text = *v;
+    } else if (a == "--selection") {
+      if (!setSource(&o, Options::Source::Selection, error)) return std::nullopt;
+    } else if (a == "--clipboard") {
+      if (!setSource(&o, Options::Source::Clipboard, error)) return std::nullopt;
     } else if (is("--to")) {
       const auto v = value("--to");
       if (!v) return std::nullopt;
@@ -106,7 +111,8 @@ std::optional<Options> parseCommandLine(const std::vector<std::string>& argument
 }
 
 std::string usageText() {
-  return R"(Usage: wendlock [--to TARGET]... [--file PATH | --text TEXT | -]
+  return R"(Usage: wendlock [--to TARGET]...
+                [--file PATH | --text TEXT | - | --selection | --clipboard]
 
 Sends a text to a Bluetooth device as one .txt file with OBEX Object Push.
 Without a text source, wendlock was opened by hand: it shows a short notice
@@ -117,6 +123,9 @@ Text source (one):
                     sent as its plain characters)
   -t, --text TEXT   TEXT itself
   -                 the text on standard input
+  --selection       the text selected on the desktop (the primary selection;
+                    rich text is sent as its plain characters)
+  --clipboard       the text on the desktop's clipboard
 
 Target:
   --to TARGET       tcp:HOST[:PORT]   OBEX over TCP (port 650 by default);
@@ -159,6 +168,14 @@ std::shared_ptr<orvin::Pasteboard> makeRequestPasteboard(const Options& options,
   switch (options.source) {
     case Options::Source::None:
       return nullptr;
+    case Options::Source::Selection:
+    case Options::Source::Clipboard: {
+      auto desktop = desktopPasteboard(options.source == Options::Source::Selection
+                                           ? DesktopSelection::Primary
+                                           : DesktopSelection::Clipboard);
+      if (!desktop) *error = "no display";
+      return desktop;
+    }
     case Options::Source::Inline:
       bytes = options.text;
       break;

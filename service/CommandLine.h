@@ -13,7 +13,7 @@
 namespace wendlock {
 
 struct Options {
-  enum class Source { None, File, StandardInput, Inline };
+  enum class Source { None, File, StandardInput, Inline, Selection, Clipboard };
   // Auto: GTK when a display can be opened, else the terminal.
   enum class Ui { Auto, Gtk, Tty };
 
@@ -38,8 +38,10 @@ inline constexpr int kExitUsage = 2;
 [[nodiscard]] std::string usageText();
 
 // The request's pasteboard for `options` (nullptr for Source::None): plain
-// text as NSStringPboardType, a .rtf file as NSRTFPboardType. nullptr with a
-// reason in *error when the source cannot be read.
+// text as NSStringPboardType, a .rtf file as NSRTFPboardType; the desktop's
+// primary selection or clipboard itself for Source::Selection and
+// Source::Clipboard. nullptr with a reason in *error when the source cannot
+// be read ("no display" for the desktop's ones without a display).
 [[nodiscard]] std::shared_ptr<orvin::Pasteboard> makeRequestPasteboard(const Options& options,
                                                                        std::string* error);
 

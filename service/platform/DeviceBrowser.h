@@ -15,8 +15,9 @@ inline constexpr int kIOBluetoothUIUserCanceledErr = -1001;
 inline constexpr int kIOBluetoothUINotAvailableErr = -536870212;
 inline constexpr unsigned kIOBluetoothServiceBrowserControllerOptionsAutoStartInquiry = 1;
 
-// The targets the browser offers: those named on the command line. With
-// exactly one named, it is answered without asking.
+// The targets named on the command line. With exactly one, the browser
+// answers it without asking; with several, the user chooses among them; with
+// none, the user chooses among the Bluetooth devices BlueZ finds.
 void setBrowserTargets(std::vector<ServiceRecord> targets);
 
 // Lets the user choose a service; kIOBluetoothUISuccess with *record set,

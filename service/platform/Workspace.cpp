@@ -2,6 +2,8 @@
 
 #include <gio/gio.h>
 
+#include "service/platform/gtk/ActiveWindow.h"
+
 namespace wendlock {
 namespace {
 orvin::String& activeNameOverride() {
@@ -34,6 +36,8 @@ bool NSWorkspace::openFile(const orvin::String& path) {
 
 std::map<std::string, orvin::String> NSWorkspace::activeApplication() const {
   if (!activeNameOverride().isNil()) return {{"NSApplicationName", activeNameOverride()}};
+  const orvin::String name = activeWindowApplicationName();
+  if (!name.isNil()) return {{"NSApplicationName", name}};
   return {};
 }
 

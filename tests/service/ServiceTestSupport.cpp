@@ -13,13 +13,18 @@
 namespace wendlock::testkit {
 namespace {
 
-// Made before main so that no test can look up the bundle first.
+// Made before main so that no test can look up the bundle, or the bus,
+// first.
 struct Resources {
   std::string directory;
   Resources() {
     char pattern[] = "/tmp/wendlock-resources-XXXXXX";
     if (mkdtemp(pattern) != nullptr) directory = pattern;
     setenv("WENDLOCK_RESOURCES", directory.c_str(), 1);
+    // The machine's own BlueZ must never answer these tests: a bus that is
+    // not there gives "Bluetooth not available." wherever they run. Tests
+    // of the device source start a private bus of their own.
+    setenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + directory + "/no-system-bus").c_str(), 1);
   }
   ~Resources() {
     std::error_code ignored;
