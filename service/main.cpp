@@ -12,7 +12,9 @@
 #include "service/Wendlock.h"
 #include "service/platform/DeviceBrowser.h"
 #include "service/platform/Services.h"
+#include "service/platform/gtk/GtkDisplay.h"
 #include "service/platform/gtk/GtkFrontEnd.h"
+#include "service/platform/gtk/GtkPasteboard.h"
 
 namespace {
 
@@ -52,11 +54,14 @@ int main(int argc, char** argv) {
       return kExitUsage;
     }
   }
+  // The general pasteboard is the desktop's clipboard wherever there is one.
+  if (environmentHasDisplay()) installDesktopPasteboards();
   setBrowserTargets(options->targets);
   if (request) postServicesRequest(kPortName, request, orvin::String());
 
   auto* provider = new Wendlock();
   runServicesProvider(*provider, *provider, kPortName);
   delete provider;
+  storeDesktopPasteboards();
   std::exit(0);
 }

@@ -5,6 +5,7 @@
 
 #include "chars/StringFormat.h"
 #include "service/platform/FrontEnd.h"
+#include "service/platform/gtk/GtkPasteboard.h"
 
 namespace wendlock {
 namespace {
@@ -29,6 +30,8 @@ void NSApplication::terminate(const void* /*sender*/) {
     terminateHandler()(status);
     return;
   }
+  // What this process put on the clipboard must outlive it.
+  storeDesktopPasteboards();
   std::fflush(nullptr);
   std::exit(status);
 }

@@ -5,6 +5,7 @@
 
 #include "service/platform/DeviceSource.h"
 #include "service/platform/FrontEnd.h"
+#include "service/platform/bluetooth/BluetoothOBEX.h"
 #include "service/platform/bluez/BluezDeviceSource.h"
 #include "support/Log.h"
 
@@ -55,8 +56,7 @@ OBEXError IOBluetoothOBEXSessionCreateWithIOBluetoothSDPServiceRecordRef(
   if (record.kind == ServiceRecord::Kind::Tcp) {
     return OBEXSessionCreateWithTCP(record.host, record.port, session);
   }
-  // RFCOMM arrives with the Bluetooth transport.
-  return kOBEXUnsupportedError;
+  return createBluetoothObexSession(record, session);
 }
 
 }  // namespace wendlock

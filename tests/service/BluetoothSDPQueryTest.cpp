@@ -28,13 +28,16 @@ using Reply = std::function<std::optional<Bytes>(const Bytes& request, int index
 
 Bytes searchAttributeResponse(const Bytes& request, const Bytes& lists, const Bytes& state) {
   const std::size_t parameters = 2 + lists.size() + 1 + state.size();
-  Bytes out = {0x07,
-               request[1],
-               request[2],
-               static_cast<std::uint8_t>(parameters >> 8),
-               static_cast<std::uint8_t>(parameters),
-               static_cast<std::uint8_t>(lists.size() >> 8),
-               static_cast<std::uint8_t>(lists.size())};
+  // Reserved up front: GCC 12 at -O3 misreads an insert after a braced
+  // initialisation as out of bounds.
+  Bytes out;
+  out.reserve(5 + parameters);
+  for (const std::uint8_t b :
+       {std::uint8_t{0x07}, request[1], request[2], static_cast<std::uint8_t>(parameters >> 8),
+        static_cast<std::uint8_t>(parameters), static_cast<std::uint8_t>(lists.size() >> 8),
+        static_cast<std::uint8_t>(lists.size())}) {
+    out.push_back(b);
+  }
   out.insert(out.end(), lists.begin(), lists.end());
   out.push_back(static_cast<std::uint8_t>(state.size()));
   out.insert(out.end(), state.begin(), state.end());
