@@ -44,7 +44,12 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   run_tests "$root/build/sanitize"
 
 echo "== fuzz targets, short runs"
-CXX=clang++ build "$root/build/fuzz" -DCMAKE_BUILD_TYPE=Debug -DWENDLOCK_FUZZ=ON -DWENDLOCK_BENCH=OFF
+fuzz_targets=()
+for source in "$root"/fuzz/*_fuzz.cpp; do fuzz_targets+=("$(basename "$source" .cpp)"); done
+CXX=clang++ cmake -S "$root" -B "$root/build/fuzz" -G Ninja -DWENDLOCK_WERROR=ON \
+  -DCMAKE_BUILD_TYPE=Debug -DWENDLOCK_FUZZ=ON -DWENDLOCK_BENCH=OFF >/dev/null
+# Only the fuzz targets: the rest was built and tested above.
+cmake --build "$root/build/fuzz" -j "$jobs" --target "${fuzz_targets[@]}"
 for target in "$root"/build/fuzz/fuzz/*_fuzz; do
   [ -x "$target" ] || continue
   corpus="$root/fuzz/corpus/$(basename "$target")"

@@ -604,9 +604,10 @@ TEST_F(GtkFrontEndTest, ChooserKeepsTheUsersRowAcrossChanges) {
       {"remove C4:11:22:33:44:55", "-Watch", "-1"},
   };
   Fields f;
-  for (const auto& [command, row, selected] : steps) {
+  for (const auto& [command, expectedRow, selected] : steps) {
     SCOPED_TRACE(command);
     tell(command);
+    const std::string& row = expectedRow;  // clang 14 cannot capture a binding
     f = waitFor([&row](const Fields& f) {
       return row[0] == '-' ? f.at("rows").find(row.substr(1)) == std::string::npos
                            : f.at("rows").find(row) != std::string::npos;
