@@ -15,9 +15,9 @@ constexpr const char* kTextDomain = "wendlock";
 // The notice shown when the program is opened by hand.
 constexpr const char* kServiceLaunchText =
     "Wendlock sends the text you have selected to a Bluetooth device.\n\n"
-    "Select text in any application, then start Wendlock with your keyboard "
-    "shortcut or the file manager's \"Send selection via Bluetooth\" action. "
-    "Run \"wendlock --help\" for the command line.";
+    "Select text in any application, then start Wendlock with a keyboard "
+    "shortcut bound to \"wendlock --selection\", or with its \"Send selection "
+    "via Bluetooth\" action. Run \"wendlock --help\" for the command line.";
 
 std::filesystem::path programDirectory() {
   std::error_code error;

@@ -7,6 +7,9 @@
 #include <cerrno>
 #include <charconv>
 
+#include "chars/StringFormat.h"
+#include "service/platform/Bundle.h"
+
 namespace wendlock {
 namespace {
 
@@ -16,6 +19,11 @@ std::string trimmed(const std::string& s) {
   while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
   while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
   return s.substr(b, e - b);
+}
+
+// The user's language for a question's text (English without a catalogue).
+std::string localized(const char16_t* english) {
+  return NSBundle::mainBundle().localizedStringForKey(english, u"").toUtf8();
 }
 
 std::string lower(std::string s) {
@@ -96,10 +104,10 @@ std::optional<std::size_t> TerminalFrontEnd::chooseDevice(
     const std::vector<ServiceRecord>& devices) {
   if (devices.empty()) return std::nullopt;
   if (tty_ < 0) {
-    write(error_, "No terminal to choose a device on; name one with --to.\n");
+    write(error_, localized(u"No terminal to choose a device on; name one with --to.") + "\n");
     return std::nullopt;
   }
-  std::string menu = "Send to which device?\n";
+  std::string menu = localized(u"Send to which device?") + "\n";
   for (std::size_t i = 0; i < devices.size(); ++i) {
     menu += "  " + std::to_string(i + 1) + ") " + devices[i].name;
     if (devices[i].name != devices[i].describe()) menu += "  (" + devices[i].describe() + ")";
@@ -107,7 +115,7 @@ std::optional<std::size_t> TerminalFrontEnd::chooseDevice(
   }
   write(tty_, menu);
   for (;;) {
-    write(tty_, "Number, or Enter to cancel: ");
+    write(tty_, localized(u"Number, or Enter to cancel:") + " ");
     const std::optional<std::string> line = readLine();
     if (!line) return std::nullopt;
     const std::string answer = lower(trimmed(*line));
@@ -118,7 +126,10 @@ std::optional<std::size_t> TerminalFrontEnd::chooseDevice(
         choice <= devices.size()) {
       return choice - 1;
     }
-    write(tty_, "Please type a number from 1 to " + std::to_string(devices.size()) + ".\n");
+    const orvin::String hint = orvin::stringWithFormat(
+        NSBundle::mainBundle().localizedStringForKey(u"Please type a number from 1 to %lu.", u""),
+        {devices.size()});
+    write(tty_, hint.toUtf8() + "\n");
   }
 }
 
