@@ -1,8 +1,9 @@
+// The predefined character sets and the library's reps built from them.
 #include "chars/CharacterSetReps.h"
 
 #include <gtest/gtest.h>
+#include <unicode/uchar.h>
 
-#include <array>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -14,166 +15,156 @@
 namespace orvin {
 namespace {
 
-using test::FormTest;
+using detail::CharacterSetRepKind;
+using detail::PredefinedSet;
 
-// Columns: space, white, alpha, alphaNum, digit, lower, upper.
-struct MembershipRow {
-  unichar c;
-  std::array<bool, 7> in;
+struct SetCase {
+  PredefinedSet which;
+  const CharacterSet* (*set)() noexcept;
+  std::uint32_t categories;   // the set: these general categories
+  std::u16string_view extra;  // and these code units
+  CharacterSetRepKind kind;
+  const std::uint8_t* (*rep)() noexcept;
+  std::vector<unichar> added;  // what the rep adds to its set
 };
 
-constexpr bool Y = true, N = false;
-
-const MembershipRow kMembership[] = {
-    // clang-format off
-    {0x0000, {Y, Y, N, N, N, N, N}},  // added to space and white
-    {0x0003, {N, Y, N, N, N, N, N}},  // added to white only
-    {0x0009, {Y, Y, N, N, N, N, N}},
-    {0x000A, {N, Y, N, N, N, N, N}},
-    {0x0041, {N, N, Y, Y, N, N, Y}},
-    {0x007A, {N, N, Y, Y, N, Y, N}},
-    {0x0085, {N, Y, N, N, N, N, N}},
-    {0x00A0, {Y, Y, N, N, N, N, N}},
-    {0x00BD, {N, N, N, Y, N, N, N}},  // No: a number, not a digit
-    {0x01C5, {N, N, Y, Y, N, N, Y}},  // title case counts as upper
-    {0x0301, {N, N, Y, Y, N, N, N}},  // marks count as letters
-    {0x0661, {N, N, N, Y, Y, N, N}},
-    {0x200B, {N, N, N, N, N, N, N}},  // zero-width space is Cf
-    {0x4E00, {N, N, Y, Y, N, N, N}},
-    {0xD800, {N, N, N, N, N, N, N}},
-    {0xFEFF, {N, Y, N, N, N, N, N}},
-    {0xFFFF, {N, N, N, N, N, N, N}},
-    // clang-format on
+const SetCase kSets[] = {
+    {PredefinedSet::whitespace,
+     &CharacterSet::whitespaceCharacterSet,
+     U_GC_ZS_MASK,
+     u"\t",
+     CharacterSetRepKind::space,
+     &spaceCharacterSetRep,
+     {0x0000}},
+    {PredefinedSet::whitespaceAndNewline,
+     &CharacterSet::whitespaceAndNewlineCharacterSet,
+     U_GC_Z_MASK,
+     u"\t\n\v\f\r\x85",
+     CharacterSetRepKind::white,
+     &whiteCharacterSetRep,
+     {0x0000, 0x0003, 0xFEFF, 0xFFFC}},
+    {PredefinedSet::letter,
+     &CharacterSet::letterCharacterSet,
+     U_GC_L_MASK | U_GC_M_MASK,
+     u"",
+     CharacterSetRepKind::alpha,
+     &alphaCharacterSetRep,
+     {}},
+    {PredefinedSet::alphanumeric,
+     &CharacterSet::alphanumericCharacterSet,
+     U_GC_L_MASK | U_GC_M_MASK | U_GC_N_MASK,
+     u"",
+     CharacterSetRepKind::alphaNum,
+     &alphaNumCharacterSetRep,
+     {}},
+    {PredefinedSet::decimalDigit,
+     &CharacterSet::decimalDigitCharacterSet,
+     U_GC_ND_MASK,
+     u"",
+     CharacterSetRepKind::digit,
+     &digitCharacterSetRep,
+     {}},
+    {PredefinedSet::lowercaseLetter,
+     &CharacterSet::lowercaseLetterCharacterSet,
+     U_GC_LL_MASK,
+     u"",
+     CharacterSetRepKind::lower,
+     &lowerCharacterSetRep,
+     {}},
+    {PredefinedSet::uppercaseLetter,
+     &CharacterSet::uppercaseLetterCharacterSet,
+     U_GC_LU_MASK | U_GC_LT_MASK,
+     u"",
+     CharacterSetRepKind::upper,
+     &upperCharacterSetRep,
+     {}},
 };
 
-std::array<const std::uint8_t*, 7> libraryReps() {
-  return {spaceCharacterSetRep(),    whiteCharacterSetRep(), alphaCharacterSetRep(),
-          alphaNumCharacterSetRep(), digitCharacterSetRep(), lowerCharacterSetRep(),
-          upperCharacterSetRep()};
-}
-
-TEST(CharacterSetRepsTest, MembershipOfTheLibraryReps) {
-  const auto reps = libraryReps();
-  for (const auto* rep : reps) ASSERT_NE(rep, nullptr);
-  for (const MembershipRow& row : kMembership) {
-    for (std::size_t k = 0; k < reps.size(); ++k) {
-      EXPECT_EQ(isInCharacterSetRep(reps[k], row.c), row.in[k])
-          << "U+" << std::hex << static_cast<unsigned>(row.c) << " column " << k;
-    }
-  }
-}
-
-TEST(CharacterSetRepsTest, EmptyRepHasNoMembers) {
-  const std::uint8_t* empty = emptyCharacterSetRep();
-  ASSERT_NE(empty, nullptr);
-  const std::vector<std::uint8_t> zeros(kCharacterSetRepBytes, 0);
-  EXPECT_EQ(std::memcmp(empty, zeros.data(), kCharacterSetRepBytes), 0);
-}
-
-// The reps are their character set plus the documented additions, nothing
-// else: any stray bit shows up as an extra difference.
-TEST(CharacterSetRepsTest, RepsDifferFromTheirSetsOnlyByTheAdditions) {
-  struct Case {
-    const std::uint8_t* rep;
-    const CharacterSet* set;
-    std::vector<unichar> added;
-  };
-  const Case cases[] = {
-      {spaceCharacterSetRep(), CharacterSet::whitespaceCharacterSet(), {0x0000}},
-      {whiteCharacterSetRep(),
-       CharacterSet::whitespaceAndNewlineCharacterSet(),
-       {0x0000, 0x0003, 0xFEFF, 0xFFFC}},
-      {alphaCharacterSetRep(), CharacterSet::letterCharacterSet(), {}},
-      {alphaNumCharacterSetRep(), CharacterSet::alphanumericCharacterSet(), {}},
-      {digitCharacterSetRep(), CharacterSet::decimalDigitCharacterSet(), {}},
-      {lowerCharacterSetRep(), CharacterSet::lowercaseLetterCharacterSet(), {}},
-      {upperCharacterSetRep(), CharacterSet::uppercaseLetterCharacterSet(), {}},
-  };
-  for (const Case& k : cases) {
-    ASSERT_NE(k.rep, nullptr);
-    ASSERT_NE(k.set, nullptr);
+// Every code unit against ICU's per-code-point answer: that pins the edges
+// of the category runs the sets are filled from, and any stray bit of a rep
+// shows up as an extra difference.
+TEST(CharacterSetReps, SetsFollowCategoriesAndRepsAddOnlyTheirAdditions) {
+  for (const SetCase& k : kSets) {
+    const CharacterSet* set = k.set();
+    const std::uint8_t* rep = k.rep();
+    ASSERT_TRUE(set != nullptr && rep != nullptr);
+    int mismatches = 0;
     std::vector<unichar> differences;
     for (unsigned u = 0; u < 0x10000; ++u) {
       const auto c = static_cast<unichar>(u);
-      if (isInCharacterSetRep(k.rep, c) != k.set->characterIsMember(c)) differences.push_back(c);
+      const bool expected =
+          (U_GET_GC_MASK(c) & k.categories) != 0 || k.extra.find(c) != k.extra.npos;
+      if (set->characterIsMember(c) != expected && ++mismatches <= 5) {
+        ADD_FAILURE() << static_cast<int>(k.which) << " U+" << std::hex << u;
+      }
+      if (isInCharacterSetRep(rep, c) != expected) differences.push_back(c);
     }
-    EXPECT_EQ(differences, k.added);
+    EXPECT_EQ(differences, k.added) << static_cast<int>(k.kind);
   }
-}
-
-TEST(CharacterSetRepsTest, AlphaBoundsAreCachedAndStable) {
-  EXPECT_EQ(firstAlphaCharacter(), u'A');
   EXPECT_EQ(firstAlphaCharacter(), u'A');
   EXPECT_EQ(lastAlphaCharacter(), 0xFFDC);  // HALFWIDTH HANGUL LETTER I
-  EXPECT_EQ(lastAlphaCharacter(), 0xFFDC);
 }
 
-TEST(CharacterSetRepsTest, BuildFailsCleanlyWithoutMemory) {
-  using Kind = detail::CharacterSetRepKind;
-  const std::pair<Kind, const std::uint8_t*> kinds[] = {
-      {Kind::empty, emptyCharacterSetRep()},       {Kind::space, spaceCharacterSetRep()},
-      {Kind::white, whiteCharacterSetRep()},       {Kind::alpha, alphaCharacterSetRep()},
-      {Kind::alphaNum, alphaNumCharacterSetRep()}, {Kind::digit, digitCharacterSetRep()},
-      {Kind::lower, lowerCharacterSetRep()},       {Kind::upper, upperCharacterSetRep()},
-  };
-  for (const auto& [kind, cached] : kinds) {
+TEST(CharacterSetReps, BuildsFailCleanlyWithoutMemory) {
+  for (const SetCase& k : kSets) {
     testhooks::failNextWorkAllocations(1);
-    EXPECT_EQ(detail::buildCharacterSetRep(kind), nullptr) << static_cast<int>(kind);
+    EXPECT_EQ(detail::buildPredefinedCharacterSet(k.which), nullptr);
+    testhooks::failNextWorkAllocations(1);
+    EXPECT_EQ(detail::buildCharacterSetRep(k.kind), nullptr);
     testhooks::resetWorkAllocationFailures();
-    std::uint8_t* fresh = detail::buildCharacterSetRep(kind);
-    ASSERT_NE(fresh, nullptr);
-    EXPECT_EQ(std::memcmp(fresh, cached, kCharacterSetRepBytes), 0) << static_cast<int>(kind);
-    releaseWorkMemory(fresh);
+    CharacterSet* set = detail::buildPredefinedCharacterSet(k.which);
+    std::uint8_t* rep = detail::buildCharacterSetRep(k.kind);
+    ASSERT_TRUE(set != nullptr && rep != nullptr);
+    EXPECT_EQ(std::memcmp(bitmap(*set), bitmap(*k.set()), CharacterSet::kBitmapBytes), 0);
+    EXPECT_EQ(std::memcmp(rep, k.rep(), kCharacterSetRepBytes), 0);
+    releaseWorkMemory(set);
+    releaseWorkMemory(rep);
   }
+  testhooks::failNextWorkAllocations(1);
+  EXPECT_EQ(detail::buildCharacterSetRep(CharacterSetRepKind::empty), nullptr);
+  testhooks::resetWorkAllocationFailures();
+  const std::vector<std::uint8_t> zeros(kCharacterSetRepBytes, 0);
+  EXPECT_EQ(std::memcmp(emptyCharacterSetRep(), zeros.data(), kCharacterSetRepBytes), 0);
 }
 
 // Null reps have no members; callers' own reps work like the library's.
-TEST(CharacterSetRepsTest, NullAndCallerReps) {
+TEST(CharacterSetReps, NullAndCallerReps) {
   std::vector<std::uint8_t> hyphen(kCharacterSetRepBytes, 0);
   hyphen[5] = 1 << 5;  // U+002D
   const String s = u"a--b";
   EXPECT_TRUE(characterPartOfSet(s, hyphen.data()));
   EXPECT_EQ(countCharactersPartOfSet(s, hyphen.data()), 2u);
+  EXPECT_EQ(countCharactersPartOfCharacterSetRep(s, hyphen.data()), 2u);
   EXPECT_FALSE(charactersPartOfSet(s, hyphen.data(), true));
   EXPECT_TRUE(charactersPartOfSet(u"--", hyphen.data(), false));
-
   EXPECT_FALSE(characterPartOfSet(s, nullptr));
   EXPECT_EQ(countCharactersPartOfSet(s, nullptr), 0u);
   EXPECT_FALSE(charactersPartOfSet(s, nullptr, true));
   EXPECT_TRUE(charactersPartOfSet(u"", nullptr, true));
   EXPECT_FALSE(containsCharacterPartOfCharacterSetRep(s, nullptr));
-  EXPECT_EQ(countCharactersPartOfCharacterSetRep(s, hyphen.data()), 2u);
 }
 
-class CharacterSetRepsStringTest : public FormTest {};
+class CharacterSetRepStrings : public test::FormTest {};
 
-struct StringRow {
-  std::u16string text;
-  bool space, white, digit, alpha, alphaNum;
-  NSUInteger whites, digits, alphas, alphaNums;
-};
+constexpr bool Y = true, N = false;
 
-const StringRow kStrings[] = {
-    {u"", Y, Y, N, N, N, 0, 0, 0, 0},
-    {std::u16string(u"\0\t\0", 3), Y, Y, N, N, N, 3, 0, 0, 0},
-    {u" \n", N, Y, N, N, N, 2, 0, 0, 0},
-    {u"\x03", N, Y, N, N, N, 1, 0, 0, 0},
-    {u"\xFFFC", N, Y, N, N, N, 1, 0, 0, 0},
-    {u"\xFEFF", N, Y, N, N, N, 1, 0, 0, 0},
-    {u"\xA0\x2029", N, Y, N, N, N, 2, 0, 0, 0},
-    {u"a1b22", N, N, N, N, Y, 0, 3, 2, 5},
-    {u"abc", N, N, N, Y, Y, 0, 0, 3, 3},
-    {u"0123456789", N, N, Y, N, Y, 0, 10, 0, 10},
-    {u"Grüße", N, N, N, Y, Y, 0, 0, 5, 5},
-    {u"\xBD", N, N, N, N, Y, 0, 0, 0, 1},
-    {u"e\x0301", N, N, N, Y, Y, 0, 0, 2, 2},
-    {u"\xD801\xDC00", N, N, N, N, N, 0, 0, 0, 0},  // U+10400: a letter, but as surrogates
-    {u"x\xD801\xDC00", N, N, N, N, N, 0, 0, 1, 1},
-    {u"two words", N, N, N, N, N, 1, 0, 8, 8},
-};
-
-TEST_P(CharacterSetRepsStringTest, PredicatesCountsAndContains) {
-  for (const StringRow& row : kStrings) {
+TEST_P(CharacterSetRepStrings, PredicatesCountsAndContains) {
+  const struct {
+    std::u16string text;
+    bool space, white, digit, alpha, alphaNum;
+    NSUInteger whites, digits, alphas, alphaNums;
+  } rows[] = {
+      {u"", Y, Y, N, N, N, 0, 0, 0, 0},
+      {std::u16string(u"\0\t\0", 3), Y, Y, N, N, N, 3, 0, 0, 0},
+      {u" \n\xFEFF", N, Y, N, N, N, 3, 0, 0, 0},
+      {u"a1b22", N, N, N, N, Y, 0, 3, 2, 5},
+      {u"0123456789", N, N, Y, N, Y, 0, 10, 0, 10},
+      {u"Grüße", N, N, N, Y, Y, 0, 0, 5, 5},
+      {u"\xBD", N, N, N, N, Y, 0, 0, 0, 1},           // a number, not a digit
+      {u"x\xD801\xDC00", N, N, N, N, N, 0, 0, 1, 1},  // U+10400 is a letter, but not as units
+      {u"two words", N, N, N, N, N, 1, 0, 8, 8},
+  };
+  for (const auto& row : rows) {
     const String s = make(row.text);
     SCOPED_TRACE(s.toUtf8());
     EXPECT_EQ(isSpaceString(s), row.space);
@@ -193,41 +184,31 @@ TEST_P(CharacterSetRepsStringTest, PredicatesCountsAndContains) {
 }
 
 // 300 code units: a compact string goes through a heap work buffer. The one
-// odd unit sits last so that a scan stopping short is caught.
-TEST_P(CharacterSetRepsStringTest, LongStringsAreScannedToTheEnd) {
+// odd unit sits last so that a scan stopping short is caught. Without memory
+// for that buffer the scans give their failure answers; strings with direct
+// access need no buffer and still answer truly.
+TEST_P(CharacterSetRepStrings, LongStringsAndWorkBufferFailure) {
   const String digits = make(std::u16string(300, u'7'));
   const String withLetter = make(std::u16string(299, u'7') + u"x");
-  ASSERT_EQ(digits.isCompact(), GetParam() == test::Form::Compact);
   EXPECT_TRUE(isDigitString(digits));
-  EXPECT_EQ(countDigitCharacters(digits), 300u);
-  EXPECT_FALSE(containsAlphaCharacter(digits));
   EXPECT_FALSE(isDigitString(withLetter));
   EXPECT_EQ(countDigitCharacters(withLetter), 299u);
   EXPECT_TRUE(containsAlphaCharacter(withLetter));
-}
-
-// Without memory for the work buffer the scans give their failure answers;
-// strings with direct access need no buffer and still answer truly.
-TEST_P(CharacterSetRepsStringTest, WorkBufferFailureAnswers) {
   const std::uint8_t* digit = digitCharacterSetRep();
-  ASSERT_NE(digit, nullptr);
-  const String s = make(std::u16string(299, u'7') + u"x");
-  const bool copied = GetParam() == test::Form::Compact;
-
+  const bool copied = digits.isCompact();
   testhooks::failNextWorkAllocations(1);
-  EXPECT_EQ(characterPartOfSet(s, digit), !copied);
+  EXPECT_EQ(characterPartOfSet(withLetter, digit), !copied);
   testhooks::failNextWorkAllocations(1);
-  EXPECT_EQ(countCharactersPartOfSet(s, digit), copied ? 0u : 299u);
+  EXPECT_EQ(countCharactersPartOfSet(withLetter, digit), copied ? 0u : 299u);
   testhooks::failNextWorkAllocations(1);
-  EXPECT_FALSE(charactersPartOfSet(s, digit, false));
+  EXPECT_FALSE(charactersPartOfSet(withLetter, digit, false));
   // Not even a text of digits only is claimed to be all digits unseen.
-  const String digits = make(std::u16string(300, u'7'));
   testhooks::failNextWorkAllocations(1);
   EXPECT_EQ(charactersPartOfSet(digits, digit, false), !copied);
   testhooks::resetWorkAllocationFailures();
 }
 
-INSTANTIATE_FORMS(CharacterSetRepsStringTest);
+INSTANTIATE_FORMS(CharacterSetRepStrings);
 
 }  // namespace
 }  // namespace orvin

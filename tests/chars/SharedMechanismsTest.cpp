@@ -37,43 +37,28 @@ TEST_P(Walk, SeesEveryUnitInOrder) {
   }
 }
 
-TEST_P(Walk, EmptyGivesIfEmptyWithoutScanning) {
-  bool scanned = false;
-  auto scan = [&](const unichar*, NSUInteger) { return scanned = true; };
-  EXPECT_EQ(walkCharacters(make(u""), 7, 8, [&](auto p, auto n) { return scan(p, n) ? 1 : 2; }), 7);
-  EXPECT_EQ(walkCharacters(String(), 7, 8, [&](auto p, auto n) { return scan(p, n) ? 1 : 2; }), 7);
-  EXPECT_FALSE(scanned);
-}
-
-TEST_P(Walk, HeapFailureGivesIfNoMemoryOnlyWhenACopyIsNeeded) {
-  const String longText = make(letters(300));
-  const String shortText = make(letters(200));
+// Empty and nil give ifEmpty unscanned; a failed heap buffer gives
+// ifNoMemory, but only where a copy is needed: direct storage is scanned in
+// place, and compact storage needs the heap above 256 units.
+TEST_P(Walk, EmptyAndNoMemoryAnswers) {
   auto scan = [](const unichar*, NSUInteger) { return 1; };
+  EXPECT_EQ(walkCharacters(make(u""), 7, 8, scan), 7);
+  EXPECT_EQ(walkCharacters(String(), 7, 8, scan), 7);
+  const String longText = make(letters(300));
   testhooks::failNextWorkAllocations(1);
-  const int longResult = walkCharacters(longText, 0, -1, scan);
+  EXPECT_EQ(walkCharacters(longText, 0, -1, scan), longText.isCompact() ? -1 : 1);
   testhooks::failNextWorkAllocations(1);
-  const int shortResult = walkCharacters(shortText, 0, -1, scan);
+  EXPECT_EQ(walkCharacters(make(letters(200)), 0, -1, scan), 1);
   testhooks::resetWorkAllocationFailures();
-  // Direct storage is scanned in place; compact storage needs the heap above 256.
-  EXPECT_EQ(longResult, longText.isCompact() ? -1 : 1);
-  EXPECT_EQ(shortResult, 1);  // stack buffer: no allocation to fail
 }
 
 INSTANTIATE_FORMS(Walk);
 
-TEST(WorkBuffer, StackUpTo256UnitsHeapAbove) {
-  WorkBuffer small(256);
-  WorkBuffer large(257);
-  EXPECT_TRUE(small.ok());
-  EXPECT_FALSE(small.isOnHeap());
-  EXPECT_TRUE(large.ok());
-  EXPECT_TRUE(large.isOnHeap());
-  WorkBuffer absurd(~NSUInteger{0});
-  EXPECT_FALSE(absurd.ok());
-}
-
-TEST(WorkMemory, FailureHookCountsDown) {
-  testhooks::failNextWorkAllocations(2);
+TEST(WorkMemory, BufferPlacesAndFailureHook) {
+  EXPECT_FALSE(WorkBuffer(256).isOnHeap());
+  EXPECT_TRUE(WorkBuffer(257).isOnHeap() && WorkBuffer(257).ok());
+  EXPECT_FALSE(WorkBuffer(~NSUInteger{0}).ok());
+  testhooks::failNextWorkAllocations(2);  // counts down
   EXPECT_EQ(allocateWorkMemory(16), nullptr);
   EXPECT_EQ(allocateZeroedWorkMemory(16), nullptr);
   void* p = allocateWorkMemory(16);

@@ -12,9 +12,7 @@ namespace {
 
 using Form = MutableString::NormalizationForm;
 
-std::string utf8(std::u16string_view text) {
-  return String(text).toUtf8();
-}
+using test::utf8;
 
 class StringCase : public test::FormTest {
  protected:
@@ -26,23 +24,17 @@ TEST_P(StringCase, InPlaceRewrites) {
   struct Case {
     void (MutableString::*op)();
     std::u16string_view text, expected;
-  } cases[] = {// Case mapping ignores the locale: no Turkic i, no dotless ı.
-               {&M::lowercase, u"ABC Straße", u"abc straße"},
-               {&M::lowercase, u"I", u"i"},
+  } cases[] = {// Case mapping ignores the locale: no Turkic İ or ı.
+               {&M::lowercase, u"ABC IJ Straße", u"abc ij straße"},
                {&M::lowercase, u"İ", u"i\u0307"},
                {&M::lowercase, u"ΟΔΟΣ ΣΑ", u"οδος σα"},
                {&M::lowercase, u"\U00010400x", u"\U00010428x"},
                {&M::uppercase, u"straße", u"STRASSE"},
                {&M::uppercase, u"i", u"I"},
-               {&M::uppercase, u"ı", u"I"},
-               {&M::uppercase, u"ÿµ", u"\u0178\u039C"},
-               {&M::uppercase, u"\U00010428", u"\U00010400"},
                {&M::capitalize, u"hello wORLD", u"Hello World"},
-               {&M::capitalize, u"ßig is", u"Ssig Is"},
                {&M::capitalize, u"don't stop-now", u"Don't Stop-Now"},
                {&M::capitalize, u"ǆemal", u"ǅemal"},
                {&M::foldDiacritics, u"Crème Brûlée", u"Creme Brulee"},
-               {&M::foldDiacritics, u"Øre ß ł", u"Øre ß ł"},
                {&M::foldDiacritics, u"e\u0301\u0323", u"e"},
                // White space is the Unicode class; format characters are not in it.
                {&M::trimWhitespace, u" \t\n abc \r\n", u"abc"},
@@ -55,27 +47,15 @@ TEST_P(StringCase, InPlaceRewrites) {
     (s.*c.op)();
     EXPECT_EQ(s.toU16String(), c.expected) << utf8(c.text);
   }
-  struct Normal {
-    Form form;
-    std::u16string_view text, expected;
-  } normals[] = {{Form::D, u"é", u"e\u0301"},
-                 {Form::C, u"e\u0301", u"é"},
-                 {Form::C, u"\u212B", u"Å"},
-                 {Form::D, u"한", u"\u1112\u1161\u11AB"},
-                 {Form::D, u"q\u0307\u0323", u"q\u0323\u0307"},
-                 {Form::KD, u"ﬁé", u"fie\u0301"},
-                 {Form::KC, u"①²", u"12"}};
-  for (const Normal& c : normals) {
-    MutableString s = edit(c.text);
-    s.normalize(c.form);
-    EXPECT_EQ(s.toU16String(), c.expected) << utf8(c.text);
-  }
-  for (std::u16string_view text : {u"Crème Brûlée", u"Ωμέγα ἄλφα"}) {
+  const std::tuple<Form, std::u16string_view, std::u16string_view> normals[] = {
+      {Form::D, u"é", u"e\u0301"},
+      {Form::C, u"e\u0301", u"é"},
+      {Form::KD, u"ﬁé", u"fie\u0301"},
+      {Form::KC, u"①²", u"12"}};
+  for (const auto& [form, text, expected] : normals) {
     MutableString s = edit(text);
-    s.normalize(Form::D);
-    EXPECT_GT(s.length(), text.size());
-    s.normalize(Form::C);
-    EXPECT_EQ(s.toU16String(), text);
+    s.normalize(form);
+    EXPECT_EQ(s.toU16String(), expected) << utf8(text);
   }
   const std::u16string pad(100, u' ');
   MutableString s = edit(pad + u"core" + pad);
@@ -102,16 +82,15 @@ TEST_P(StringCase, ReplaceOccurrences) {
   } cases[] = {{u"a-b-c", u"-", u"+", 0, kAll, u"a+b+c", 2},
                {u"aaa", u"aa", u"b", 0, kAll, u"ba", 1},
                {u"aaa", u"aa", u"b", kBack, kAll, u"ab", 1},
-               {u"aaaa", u"aa", u"b", kBack, kAll, u"bb", 2},
                {u"abc", u"b", u"bb", 0, kAll, u"abbc", 1},
                {u"aXa", u"a", u"aa", kBack, kAll, u"aaXaa", 2},
                {u"xaxax", u"x", u"", 0, {1, 3}, u"xaax", 1},
                {u"xaxax", u"ax", u"-", 0, {0, 4}, u"x-ax", 1},
                {u"Hello HELLO hello", u"hello", u"bye", kNoCase, kAll, u"bye bye bye", 3},
                {u"--a--", u"-", u"+", kAnchor, kAll, u"+-a--", 1},
+               {u"a-b", u"-", u"→", 0, kAll, u"a→b", 1},
                {u"--a--", u"-", u"+", kAnchor | kBack, kAll, u"--a-+", 1},
                {u"a--", u"-", u"+", kAnchor, kAll, u"a--", 0},
-               {u"a-b", u"-", u"→", 0, kAll, u"a→b", 1},
                {u"\U00010400x\U00010400", u"\U00010428", u"y", kNoCase, kAll, u"yxy", 2},
                {u"İstanbul Istanbul", u"istanbul", u"X", kNoCase, kAll, u"İstanbul X", 1},
                {u"abc", u"", u"x", 0, kAll, u"abc", 0},

@@ -4,7 +4,6 @@
 
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "StorageForms.h"
 #include "chars/CharacterSetReps.h"
@@ -13,36 +12,21 @@
 namespace orvin {
 namespace {
 
-using test::Form;
-using test::FormTest;
+using test::utf8;
+using Text = std::optional<std::u16string>;  // nullopt: a nil String
 
-std::string narrow(std::u16string_view s) {
-  std::string out;
-  for (char16_t c : s) out.push_back(c < 0x80 ? static_cast<char>(c) : '?');
-  return out;
-}
-
-class StringPredicates : public FormTest {
+class StringPredicates : public test::FormTest {
  protected:
-  String makeOptional(const std::optional<std::u16string>& text) const {
-    return text ? make(*text) : String();
-  }
-  // The other storage form, so that an equality reads one string in place
-  // and the other one unit at a time.
-  String makeOtherForm(const std::optional<std::u16string>& text) const {
-    if (!text) return String();
-    return test::make(GetParam() == Form::Utf16 ? Form::Compact : Form::Utf16, *text);
-  }
-};
-
-struct UnitCase {
-  std::u16string text;
-  bool ascii, umlauted, lower, upper;
+  String make(const Text& text) const { return text ? FormTest::make(*text) : String(); }
+  String makeOther(const Text& text) const { return text ? FormTest::makeOther(*text) : String(); }
 };
 
 TEST_P(StringPredicates, WholeStringUnitTests) {
   const std::u16string pad(300, u'a');  // reaches past several inline windows
-  const std::vector<UnitCase> cases = {
+  const struct {
+    std::u16string text;
+    bool ascii, umlauted, lower, upper;
+  } cases[] = {
       {u"", true, false, true, true},
       {u"abc 123!", true, false, true, false},
       {u"abC", true, false, false, false},
@@ -50,13 +34,12 @@ TEST_P(StringPredicates, WholeStringUnitTests) {
       {u"ß", false, false, true, true},
       {u"\u0130", false, true, true, true},  // its lower-case form has two units
       {u"Café", false, true, false, false},
-      {u"Cafe", true, false, false, false},
       {u"\u01C5", false, false, false, true},  // title case: lower differs, upper not
       {pad + u"É", false, true, false, false},
       {pad + u"\u007F", true, false, true, false},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(narrow(c.text));
+    SCOPED_TRACE(utf8(c.text));
     const String s = make(c.text);
     EXPECT_EQ(isAsciiString(s), c.ascii);
     EXPECT_EQ(isUmlautedString(s), c.umlauted);
@@ -71,16 +54,13 @@ TEST_P(StringPredicates, WholeStringUnitTests) {
   }
 }
 
+// The shapes of a mashed word are the buffer function's (checked there);
+// here the string's way to it.
 TEST_P(StringPredicates, MashedWord) {
-  const std::vector<std::pair<std::u16string, bool>> cases = {
-      {u"HelloWorld", true}, {u"Hello", false}, {u"Ab", false},
-      {u"", false},          {u"McDo", true},   {u"McD", false},
-  };
-  for (const auto& [text, expected] : cases) {
-    EXPECT_EQ(isMashedWord(make(text)), expected) << narrow(text);
-  }
+  EXPECT_TRUE(isMashedWord(make(u"McDo")));
+  EXPECT_FALSE(isMashedWord(make(u"McD")));
+  EXPECT_FALSE(isMashedWord(make(u"")));
   EXPECT_FALSE(isMashedWord(String()));
-
   ASSERT_NE(upperCharacterSetRep(), nullptr);
   ASSERT_NE(lowerCharacterSetRep(), nullptr);
   const String s = make(u"HelloWorld" + std::u16string(300, u'x'));
@@ -90,29 +70,24 @@ TEST_P(StringPredicates, MashedWord) {
   testhooks::resetWorkAllocationFailures();
 }
 
-struct EqualityCase {
-  std::optional<std::u16string> a, b;
-  bool noCase, ascii, nonUmlauted;
-};
-
 TEST_P(StringPredicates, CaselessEqualities) {
   const std::u16string pad(300, u'a');
   const std::u16string padUpper(300, u'A');
-  const std::vector<EqualityCase> cases = {
+  const struct {
+    Text a, b;
+    bool noCase, ascii, nonUmlauted;
+  } cases[] = {
       {u"ABC", u"abc", true, true, true},
       {u"", u"", true, true, true},
       {std::nullopt, u"", true, true, true},  // nil counts as empty
       {u"ß", u"SS", false, false, false},
       {u"abc", std::nullopt, false, false, false},
-      {u"", std::nullopt, false, false, false},
       {u"Café", u"CAFE", false, true, true},
       {u"ß", u" ", false, true, false},
       {u"ж", u"ы", false, true, false},  // both fold to a space
       {u"é", u"ж", false, false, false},
       {u"Ärger", u"aRGER", false, true, true},
-      {u"ß", u"s", false, false, false},
       {u"abc", u"abd", false, false, false},
-      {u"z", u"Z", true, true, true},
       {u"@", u"`", false, false, false},  // neighbours of the letter ranges
       {u"[", u"{", false, false, false},
       {pad + u"é", padUpper + u"E", false, true, true},
@@ -120,9 +95,9 @@ TEST_P(StringPredicates, CaselessEqualities) {
       {pad + u"x", padUpper + u"X", true, true, true},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(narrow(c.a.value_or(u"nil")) + " / " + narrow(c.b.value_or(u"nil")));
-    const String a = makeOptional(c.a);
-    for (const String& b : {makeOptional(c.b), makeOtherForm(c.b)}) {
+    SCOPED_TRACE(utf8(c.a.value_or(u"nil")) + " / " + utf8(c.b.value_or(u"nil")));
+    const String a = make(c.a);
+    for (const String& b : {make(c.b), makeOther(c.b)}) {
       EXPECT_EQ(isEqualToStringNoCase(a, b), c.noCase);
       EXPECT_EQ(isAsciiEqualToStringNoCase(a, b), c.ascii);
       EXPECT_EQ(isNonUmlautedEqualToStringNoCase(a, b), c.nonUmlauted);
@@ -130,14 +105,12 @@ TEST_P(StringPredicates, CaselessEqualities) {
   }
 }
 
-struct AffixCase {
-  std::u16string s;
-  std::optional<std::u16string> other;
-  bool prefix, suffix;
-};
-
 TEST_P(StringPredicates, PrefixAndSuffixNoCase) {
-  const std::vector<AffixCase> cases = {
+  const struct {
+    std::u16string s;
+    Text other;
+    bool prefix, suffix;
+  } cases[] = {
       {u"Hello", u"he", true, false},
       {u"Hello", u"", false, false},
       {u"Hello", std::nullopt, false, false},
@@ -149,24 +122,20 @@ TEST_P(StringPredicates, PrefixAndSuffixNoCase) {
       {u"Ärger", u"ä", true, false},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(narrow(c.s) + " / " + narrow(c.other.value_or(u"nil")));
-    const String s = make(c.s);
-    const String other = makeOptional(c.other);
-    EXPECT_EQ(hasPrefixNoCase(s, other), c.prefix);
-    EXPECT_EQ(hasSuffixNoCase(s, other), c.suffix);
+    SCOPED_TRACE(utf8(c.s) + " / " + utf8(c.other.value_or(u"nil")));
+    EXPECT_EQ(hasPrefixNoCase(make(c.s), make(c.other)), c.prefix);
+    EXPECT_EQ(hasSuffixNoCase(make(c.s), make(c.other)), c.suffix);
   }
 }
 
-struct RangeCase {
-  std::u16string s;
-  NSRange range;
-  std::optional<std::u16string> other;
-  bool exact, noCase, ascii, nonUmlauted;
-};
-
 TEST_P(StringPredicates, RangeEqualities) {
   const std::u16string pad(300, u'-');
-  const std::vector<RangeCase> cases = {
+  const struct {
+    std::u16string s;
+    NSRange range;
+    Text other;
+    bool exact, noCase, ascii, nonUmlauted;
+  } cases[] = {
       {u"abcdef", {2, 3}, u"cde", true, true, true, true},
       {u"abcdef", {2, 0}, std::nullopt, true, true, false, false},
       {u"abcdef", {2, 0}, u"", true, true, true, true},
@@ -178,7 +147,6 @@ TEST_P(StringPredicates, RangeEqualities) {
       {u"abc", {3, 0}, u"", true, true, true, true},
       // Ranges outside the string.
       {u"abcdef", {4, 3}, u"ef-", false, false, false, false},
-      {u"abc", {4, 0}, std::nullopt, false, false, false, false},
       {u"abc", {4, 0}, u"", false, false, false, false},
       {u"abc", {NSNotFound, 2}, u"ab", false, false, false, false},
       {u"abc", {1, ~NSUInteger{0}}, u"bc", false, false, false, false},
@@ -187,9 +155,9 @@ TEST_P(StringPredicates, RangeEqualities) {
       {pad + u"Öl" + pad, {300, 2}, u"öL", false, true, true, true},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(narrow(c.s.substr(0, 10)) + " @" + std::to_string(c.range.location));
+    SCOPED_TRACE(utf8(c.s.substr(0, 10)) + " @" + std::to_string(c.range.location));
     const String s = make(c.s);
-    for (const String& other : {makeOptional(c.other), makeOtherForm(c.other)}) {
+    for (const String& other : {make(c.other), makeOther(c.other)}) {
       EXPECT_EQ(rangeIsEqualTo(s, c.range, other), c.exact);
       EXPECT_EQ(rangeIsEqualToNoCase(s, c.range, other), c.noCase);
       EXPECT_EQ(rangeIsAsciiEqualToNoCase(s, c.range, other), c.ascii);

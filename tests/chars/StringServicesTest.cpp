@@ -17,9 +17,8 @@ constexpr NSUInteger kNoCase = kCompareCaseInsensitive, kBack = kCompareBackward
                      kAnchor = kCompareAnchored;
 constexpr auto kAsc = NSOrderedAscending, kSame = NSOrderedSame, kDesc = NSOrderedDescending;
 
-std::string utf8(std::u16string_view text) {
-  return String(text).toUtf8();
-}
+using test::textOf;
+using test::utf8;
 
 class StringServices : public test::FormTest {};
 
@@ -61,12 +60,11 @@ TEST_P(StringServices, CompareRangeAndPrefix) {
       kSame);
   EXPECT_THROW((void)compareRange(make(u"hello"), {3, 3}, make(u"lo"), 0), PlatformException);
 
-  EXPECT_TRUE(hasPrefix(make(u"Hello"), make(u"He")));
-  EXPECT_TRUE(hasPrefix(make(u"Hello"), make(u"Hello")));
-  EXPECT_FALSE(hasPrefix(make(u"Hello"), make(u"he")));
-  EXPECT_FALSE(hasPrefix(make(u"He"), make(u"Hello")));
-  EXPECT_FALSE(hasPrefix(make(u"Hello"), make(u"")));
-  EXPECT_FALSE(hasPrefix(make(u"Hello"), String()));
+  // The empty and the nil prefix are no prefix.
+  EXPECT_TRUE(hasPrefix(make(u"Hello"), make(u"He")) && hasPrefix(make(u"He"), make(u"He")));
+  for (const String& not_ : {make(u"he"), make(u"Hello!"), make(u""), String()}) {
+    EXPECT_FALSE(hasPrefix(make(u"Hello"), not_)) << textOf(not_).size();
+  }
 }
 
 TEST_P(StringServices, RangeOfString) {
@@ -122,32 +120,33 @@ TEST_P(StringServices, SearchWithoutWorkMemoryFindsNothing) {
 TEST_P(StringServices, IntegerValue) {
   constexpr NSInteger kMax = std::numeric_limits<NSInteger>::max();
   constexpr NSInteger kMin = std::numeric_limits<NSInteger>::min();
+  // No number: only ASCII digits count, and a zero width space is not white.
+  for (std::u16string_view text :
+       {u"", u"+", u"-", u"--5", u"+-5", u"- 5", u"x12", u"\u200B5", u"\u0661\u0662"}) {
+    EXPECT_EQ(integerValue(make(text)), 0) << utf8(text);
+  }
+  // Out of range saturates; 2^64 + 1 must not wrap to 1.
+  for (std::u16string_view text :
+       {u"9223372036854775807", u"9223372036854775808", u"18446744073709551617"}) {
+    EXPECT_EQ(integerValue(make(text)), kMax) << utf8(text);
+  }
+  for (std::u16string_view text :
+       {u"-9223372036854775808", u"-9223372036854775809", u"-99999999999999999999999"}) {
+    EXPECT_EQ(integerValue(make(text)), kMin) << utf8(text);
+  }
   struct Case {
     std::u16string_view text;
     NSInteger expected;
-  } cases[] = {{u"", 0},
-               {u"+", 0},
-               {u"-", 0},
-               {u"  12x", 12},
-               {u"  -42 apples", -42},
-               {u"+7", 7},
-               {u"007", 7},
-               {u"3.9", 3},
-               {u"--5", 0},
-               {u"+-5", 0},
-               {u"- 5", 0},
-               {u"x12", 0},
-               {u"\t\n\r\f\v 8", 8},
-               {u"\u00A0\u0085 3", 3},
-               {u"\u2028\u3000\u2003-9", -9},
-               {u"\u200B5", 0},       // zero width space is not white space
-               {u"\u0661\u0662", 0},  // only ASCII digits count
-               {u"9223372036854775807", kMax},
-               {u"9223372036854775808", kMax},
-               {u"-9223372036854775808", kMin},
-               {u"-9223372036854775809", kMin},
-               {u"-99999999999999999999999", kMin},
-               {u"18446744073709551617", kMax}};  // 2^64 + 1 must not wrap to 1
+  } cases[] = {
+      {u"  12x", 12},
+      {u"  -42 apples", -42},
+      {u"+7", 7},
+      {u"007", 7},
+      {u"3.9", 3},
+      {u"\t\n\r\f\v 8", 8},
+      {u"\u00A0\u0085 3", 3},
+      {u"\u2028\u3000\u2003-9", -9},
+  };
   for (const Case& c : cases) {
     EXPECT_EQ(integerValue(make(c.text)), c.expected) << utf8(c.text);
   }

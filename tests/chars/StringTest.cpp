@@ -12,69 +12,46 @@
 namespace orvin {
 namespace {
 
-using test::Form;
-using test::FormTest;
-
-TEST(String, NilIsDistinctFromEmpty) {
+TEST(String, NilEmptyFormsAndIdentity) {
   const String nil;
-  const String empty(u"");
-  EXPECT_TRUE(nil.isNil());
-  EXPECT_FALSE(empty.isNil());
-  EXPECT_TRUE(nil.isEmpty());
-  EXPECT_TRUE(empty.isEmpty());
-  EXPECT_FALSE(nil == empty);
-  EXPECT_TRUE(nil == String());
+  EXPECT_TRUE(nil.isNil() && nil.isEmpty());
+  EXPECT_TRUE(String(u"").isEmpty());
+  EXPECT_FALSE(String(u"").isNil());
+  EXPECT_FALSE(nil == String(u""));
   EXPECT_TRUE(String(static_cast<const char16_t*>(nullptr)).isNil());
-  EXPECT_EQ(nil.charactersPtr(), nullptr);
-  EXPECT_NE(empty.charactersPtr(), nullptr);
-}
-
-TEST(String, StorageForms) {
-  const String utf16(u"abc");
-  const String compact = String::withLatin1("abc");
-  EXPECT_FALSE(utf16.isCompact());
-  EXPECT_NE(utf16.charactersPtr(), nullptr);
+  EXPECT_TRUE(String::withCharacters(nullptr, 4).isNil());
+  EXPECT_TRUE(String::withCharacters(nullptr, 0) == String(u""));
+  // Compact storage has no direct pointer and still equals its UTF-16 twin;
+  // Latin-1 bytes above 0x7F are code units of the same value.
+  const String compact = String::withLatin1("abc\xE9");
   EXPECT_TRUE(compact.isCompact());
   EXPECT_EQ(compact.charactersPtr(), nullptr);
-  EXPECT_TRUE(utf16 == compact);
-  // Latin-1 bytes above 0x7F are code units of the same value.
-  EXPECT_EQ(String::withLatin1("\xE9").characterAtIndex(0), u'\u00E9');
-}
-
-TEST(String, CopiesShareStorageAndIdentityIsTestable) {
+  EXPECT_TRUE(compact == String(u"abc\u00E9"));
+  // Copies share storage; a whole substring is the string itself.
   const String a(u"shared");
-  const String b = a;
-  EXPECT_TRUE(a.isIdenticalTo(b));
-  EXPECT_EQ(a.charactersPtr(), b.charactersPtr());
+  EXPECT_TRUE(a.isIdenticalTo(String(a)));
   EXPECT_FALSE(a.isIdenticalTo(String(u"shared")));
   EXPECT_TRUE(a.substring(NSRange{0, a.length()}).isIdenticalTo(a));
   EXPECT_FALSE(a.substring(NSRange{0, 3}).isIdenticalTo(a));
 }
 
-TEST(String, Utf8Construction) {
-  struct Case {
-    std::string_view utf8;
-    std::u16string expected;
-    bool compact;
-  } cases[] = {
+TEST(String, Utf8InAndOut) {
+  const std::tuple<std::string_view, std::u16string, bool> cases[] = {
       {"plain", u"plain", true},
       {"gr\xC3\xBC\xC3\x9F", u"grüß", false},
       {"\xF0\x9F\x98\x80", u"\U0001F600", false},
       {std::string_view("a\0b", 3), std::u16string(u"a\0b", 3), true},
   };
-  for (const Case& c : cases) {
-    const String s = String::withUtf8(c.utf8);
-    EXPECT_EQ(s.toU16String(), c.expected) << c.utf8;
-    EXPECT_EQ(s.isCompact(), c.compact) << c.utf8;
-    EXPECT_EQ(s.toUtf8(), c.utf8);
+  for (const auto& [utf8, expected, compact] : cases) {
+    const String s = String::withUtf8(utf8);
+    EXPECT_EQ(s.toU16String(), expected) << utf8;
+    EXPECT_EQ(s.isCompact(), compact) << utf8;
+    EXPECT_EQ(s.toUtf8(), utf8);
   }
   for (std::string_view bad : {"\xC3", "\xFF", "a\xED\xA0\x80z", "\xC0\xAF"}) {
     EXPECT_TRUE(String::withUtf8(bad).isNil()) << "accepted invalid UTF-8";
   }
-}
-
-TEST(String, Utf8OutputReplacesUnpairedSurrogates) {
-  EXPECT_EQ(String(u"a\xD800z").toUtf8(), "a\xEF\xBF\xBDz");
+  EXPECT_EQ(String(u"a\xD800z").toUtf8(), "a\xEF\xBF\xBDz");  // unpaired: U+FFFD
   EXPECT_EQ(String::withLatin1("caf\xE9").toUtf8(), "caf\xC3\xA9");
 }
 
@@ -92,15 +69,11 @@ TEST(String, AdoptAndWrapStorage) {
     EXPECT_TRUE(copy == String(u"xyz"));
   }
   EXPECT_EQ(releases, 1);
-
   static const unichar kWrapped[] = {u'h', u'i'};
-  const String wrapped = String::wrappingCharacters(kWrapped, 2);
-  EXPECT_EQ(wrapped.charactersPtr(), kWrapped);
-  EXPECT_TRUE(String::withCharacters(nullptr, 4).isNil());
-  EXPECT_TRUE(String::withCharacters(nullptr, 0) == String(u""));
+  EXPECT_EQ(String::wrappingCharacters(kWrapped, 2).charactersPtr(), kWrapped);
 }
 
-class StringForms : public FormTest {};
+class StringForms : public test::FormTest {};
 
 TEST_P(StringForms, RangeErrorsRaisePlatformException) {
   const String s = make(u"hello");
@@ -118,73 +91,6 @@ TEST_P(StringForms, RangeErrorsRaisePlatformException) {
     EXPECT_EQ(e.name(), NSRangeException);
     EXPECT_FALSE(e.callStackSymbols().empty());
   }
-}
-
-TEST_P(StringForms, SubstringsKeepContentAndForm) {
-  const String s = make(u"héllo wörld");
-  struct Case {
-    NSRange range;
-    std::u16string expected;
-  } cases[] = {{{0, 5}, u"héllo"}, {{6, 5}, u"wörld"}, {{11, 0}, u""}, {{3, 1}, u"l"}};
-  for (const Case& c : cases) {
-    const String sub = s.substring(c.range);
-    EXPECT_EQ(sub.toU16String(), c.expected);
-    EXPECT_EQ(sub.isCompact(), s.isCompact());
-  }
-  EXPECT_EQ(s.substringFromIndex(6).toU16String(), u"wörld");
-  EXPECT_EQ(s.substringToIndex(5).toU16String(), u"héllo");
-}
-
-TEST_P(StringForms, MutableEditsInPlace) {
-  struct Case {
-    const char* what;
-    void (*edit)(MutableString&);
-    std::u16string expected;
-  } cases[] = {
-      {"delete",
-       [](MutableString& m) {
-         m.deleteCharactersInRange({1, 2});
-       },
-       u"alo"},
-      {"insert", [](MutableString& m) { m.insertString(u"XY", 2); }, u"caXYfé"},
-      {"insert at end", [](MutableString& m) { m.insertString(u"!", 4); }, u"café!"},
-      {"append", [](MutableString& m) { m.appendString(u" au lait"); }, u"café au lait"},
-      {"append nil", [](MutableString& m) { m.appendString(String()); }, u"café"},
-      {"append units", [](MutableString& m) { m.appendCharacters(u"\U0001F600", 2); },
-       u"café\U0001F600"},
-      {"replace",
-       [](MutableString& m) {
-         m.replaceCharactersInRange({0, 4}, u"tea");
-       },
-       u"tea"},
-      {"replace all", [](MutableString& m) { m.setString(u"new"); }, u"new"},
-      {"append itself", [](MutableString& m) { m.appendString(m); }, u"cafécafé"},
-      {"insert own units",
-       [](MutableString& m) {
-         m.insertString(u"", 0);  // any edit leaves UTF-16 storage behind
-         m.appendCharacters(m.charactersPtr(), m.length());
-       },
-       u"cafécafé"},
-  };
-  for (const Case& c : cases) {
-    MutableString m(make(std::string_view(c.what) == "delete" ? u"aXYlo" : u"café"));
-    c.edit(m);
-    EXPECT_EQ(m.toU16String(), c.expected) << c.what;
-  }
-}
-
-TEST_P(StringForms, MutationDetachesFromCopies) {
-  const String original = make(u"base");
-  MutableString m(original);
-  const String snapshot = m;
-  m.appendString(u"-more");
-  EXPECT_EQ(original.toU16String(), u"base");
-  EXPECT_EQ(snapshot.toU16String(), u"base");
-  EXPECT_EQ(m.toU16String(), u"base-more");
-  EXPECT_NE(m.charactersPtr(), nullptr);  // edited text is UTF-16
-}
-
-TEST_P(StringForms, MutableRangeErrors) {
   MutableString m(make(u"abc"));
   EXPECT_THROW(m.deleteCharactersInRange({2, 2}), PlatformException);
   EXPECT_THROW(m.insertString(u"x", 4), PlatformException);
@@ -192,16 +98,53 @@ TEST_P(StringForms, MutableRangeErrors) {
   EXPECT_EQ(m.toU16String(), u"abc");
 }
 
-TEST(MutableString, ManyAppendsStayCorrect) {
-  MutableString m;
+TEST_P(StringForms, SubstringsKeepContentAndForm) {
+  const String s = make(u"héllo wörld");
+  for (const auto& [range, expected] :
+       {std::pair<NSRange, std::u16string>{{0, 5}, u"héllo"}, {{6, 5}, u"wörld"}, {{11, 0}, u""}}) {
+    EXPECT_EQ(s.substring(range).toU16String(), expected);
+    EXPECT_EQ(s.substring(range).isCompact(), s.isCompact());
+  }
+  EXPECT_EQ(s.substringFromIndex(6).toU16String(), u"wörld");
+  EXPECT_EQ(s.substringToIndex(5).toU16String(), u"héllo");
+}
+
+// One text edited step by step; each step checks the whole text.
+TEST_P(StringForms, MutableEditsInPlace) {
+  const String original = make(u"café");
+  MutableString m(original);
+  const String snapshot = m;
+  auto expect = [&](std::u16string_view text) { EXPECT_EQ(m.toU16String(), text); };
+  m.appendString(m);  // itself, still in its first form
+  expect(u"cafécafé");
+  EXPECT_NE(m.charactersPtr(), nullptr);  // edited text is UTF-16
+  m.deleteCharactersInRange({2, 4});
+  expect(u"café");
+  m.insertString(u"XY", 2);
+  expect(u"caXYfé");
+  m.deleteCharactersInRange({2, 2});
+  m.insertString(u"!", 4);
+  expect(u"café!");
+  m.appendString(String());
+  m.appendCharacters(u"\U0001F600", 2);
+  expect(u"café!\U0001F600");
+  m.replaceCharactersInRange({0, 5}, u"tea");
+  expect(u"tea\U0001F600");
+  m.setString(u"new");
+  m.appendString(m);
+  expect(u"newnew");
+  m.appendCharacters(m.charactersPtr(), m.length());
+  expect(u"newnewnewnew");
+  EXPECT_EQ(original.toU16String(), u"café");  // copies are untouched
+  EXPECT_EQ(snapshot.toU16String(), u"café");
+  MutableString grown;
   std::u16string expected;
   for (int i = 0; i < 2000; ++i) {
-    const char16_t unit = static_cast<char16_t>(u'a' + i % 26);
-    m.appendCharacters(&unit, 1);
+    const auto unit = static_cast<char16_t>(u'a' + i % 26);
+    grown.appendCharacters(&unit, 1);
     expected.push_back(unit);
   }
-  EXPECT_EQ(m.toU16String(), expected);
-  EXPECT_TRUE(MutableString(String()).toU16String().empty());
+  EXPECT_EQ(grown.toU16String(), expected);
   EXPECT_FALSE(MutableString(String()).isNil());
 }
 

@@ -1,16 +1,52 @@
 #include "E2ETest.h"
 
+#include <signal.h>
+
+#include <charconv>
+#include <regex>
 #include <set>
 #include <sstream>
 
 namespace wendlock::e2e {
+namespace {
+
+// A JSON string of the receiver's without its escapes: it escapes '"', '\'
+// and single bytes as \u00XX.
+std::string unescaped(const std::string& json) {
+  std::string out;
+  for (std::size_t i = 0; i < json.size(); ++i) {
+    if (json[i] != '\\') {
+      out += json[i];
+    } else if (json[++i] != 'u') {
+      out += json[i];
+    } else {
+      out += static_cast<char>(std::stoi(json.substr(i + 1, 4), nullptr, 16));
+      i += 4;
+    }
+  }
+  return out;
+}
+
+// One object record of the receiver's standard output, or nullopt.
+std::optional<ReceivedObject> parseObjectLine(const std::string& line) {
+  static const std::regex record(
+      R"re(\{"name": "((?:[^"\\]|\\.)*)", "type": "((?:[^"\\]|\\.)*)", )re"
+      R"re("length_header": (null|\d+), "bytes": (\d+), "path": "((?:[^"\\]|\\.)*)"\})re");
+  std::smatch m;
+  if (!std::regex_match(line, m, record)) return std::nullopt;
+  ReceivedObject object{unescaped(m[1]), unescaped(m[2]), std::nullopt, std::stoull(m[4]),
+                        readFile(unescaped(m[5])).value_or("")};
+  if (m[3] != "null") object.lengthHeader = std::stoull(m[3]);
+  return object;
+}
+
+}  // namespace
 
 std::size_t utf16Length(const std::string& utf8) {
   std::size_t units = 0;
-  for (std::size_t i = 0; i < utf8.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(utf8[i]);
-    if ((byte & 0xC0) == 0x80) continue;  // a continuation byte
-    units += byte >= 0xF0 ? 2 : 1;        // four-byte sequences need a surrogate pair
+  for (const char c : utf8) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte & 0xC0) != 0x80) units += byte >= 0xF0 ? 2 : 1;  // four bytes: a surrogate pair
   }
   return units;
 }
@@ -41,29 +77,67 @@ std::vector<std::string> alertsIn(const std::string& err) {
   return alerts;
 }
 
+std::size_t count(const std::string& text, const std::string& what) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
+    ++n;
+  }
+  return n;
+}
+
 std::string describe(const Child& child) {
   return "exit status " + std::to_string(child.exitStatus) + "\n-- stdout:\n" + child.out +
          "\n-- stderr:\n" + child.err + "\n-- terminal:\n" + child.tty;
 }
 
+bool Receiver::stop() {
+  process.signal(SIGTERM);
+  return process.waitExit();
+}
+
+std::vector<ReceivedObject> Receiver::objects() const {
+  std::vector<ReceivedObject> found;
+  std::istringstream lines(process.out);
+  for (std::string line; std::getline(lines, line);) {
+    if (auto object = parseObjectLine(line)) found.push_back(std::move(*object));
+  }
+  return found;
+}
+
 void E2ETest::SetUp() {
-  if (!needsReceiver_) return;
   std::error_code error;
-  if (receiverPath().empty() || !fs::exists(receiverPath(), error)) {
+  if (needsReceiver_ && !fs::exists(OBEX_RECEIVER_PATH, error)) {
     GTEST_SKIP() << "obex-receiver is not built (Debian: libopenobex2-dev)";
   }
 }
 
-Launch E2ETest::wendlock(std::vector<std::string> args) const {
-  args.insert(args.begin(), WENDLOCK_PATH);
-  return Launch{std::move(args), env_, std::nullopt, false};
-}
-
 std::optional<Receiver> E2ETest::receiver(const std::string& name) {
-  std::string why;
-  std::optional<Receiver> started = Receiver::start(dir_.path() / name, env_, &why);
-  if (!started) ADD_FAILURE() << why;
-  return started;
+  const fs::path inbox = dir_.path() / name / "inbox";
+  const fs::path portFile = dir_.path() / name / "port";
+  fs::create_directories(inbox);
+  Receiver r{Child::start({{OBEX_RECEIVER_PATH, "--listen", "127.0.0.1:0", "--dir", inbox.string(),
+                            "--once", "--port-file", portFile.string()},
+                           env_,
+                           std::nullopt,
+                           false}),
+             inbox, 0};
+  const auto deadline = std::chrono::steady_clock::now() + kPatience;
+  while (std::chrono::steady_clock::now() < deadline) {
+    // The port file appears whole, by a rename.
+    const std::string text = readFile(portFile).value_or("");
+    unsigned port = 0;
+    if (std::from_chars(text.data(), text.data() + text.size(), port).ec == std::errc() &&
+        port > 0 && port < 65536) {
+      r.port = static_cast<std::uint16_t>(port);
+      return r;
+    }
+    if (!r.process.running(std::chrono::milliseconds(20))) {
+      ADD_FAILURE() << "obex-receiver ended: " << describe(r.process);
+      return std::nullopt;
+    }
+  }
+  ADD_FAILURE() << "obex-receiver wrote no port file";
+  return std::nullopt;
 }
 
 }  // namespace wendlock::e2e

@@ -1,5 +1,5 @@
 // Running the real programs as a user does: child processes with their
-// output on pipes, optionally on a pseudo-terminal of their own, every wait
+// output gathered, optionally on a pseudo-terminal of their own, every wait
 // bounded so a hung child fails the test instead of hanging it.
 #pragma once
 
@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace wendlock::e2e {
@@ -27,7 +28,6 @@ class TempDir {
   TempDir();
   ~TempDir();
   TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
   [[nodiscard]] const fs::path& path() const { return path_; }
 
  private:
@@ -39,20 +39,30 @@ struct Launch {
   std::vector<std::string> env;      // the child's whole environment, "NAME=value"
   std::optional<std::string> input;  // written to standard input, then closed
   // A pseudo-terminal as the controlling terminal and standard input; the
-  // child's standard output and error stay on pipes. Without it the child
+  // child's standard output and error stay in files. Without it the child
   // runs in a session of its own with no terminal at all.
   bool terminal = false;
 };
 
-// A started child. Output is gathered while waiting; exitStatus is the exit
-// code, or 128 + the signal that ended it, or -1 while it runs.
+// A process id or descriptor that a move hands over, leaving -1 behind, so
+// that a Child moves without a hand-written move.
+struct Handle {
+  int value = -1;
+  Handle() = default;
+  Handle(Handle&& other) noexcept : value(std::exchange(other.value, -1)) {}
+  Handle& operator=(int v) { return value = v, *this; }
+  operator int() const { return value; }  // NOLINT(google-explicit-constructor)
+};
+
+// A started child. Its standard output and error go to anonymous files,
+// read again whenever the test waits, so that what a child leaves running
+// (a viewer) cannot hold the test up. exitStatus is the exit code, or 128 +
+// the signal that ended it, or -1 while it runs.
 //   Child c = Child::start({{"/bin/echo", "hi"}, {}});  c.waitExit();  // c.out == "hi\n"
 class Child {
  public:
   [[nodiscard]] static Child start(const Launch& launch);
-  Child(Child&& other) noexcept;
-  Child& operator=(Child&& other) noexcept;
-  Child(const Child&) = delete;
+  Child(Child&&) noexcept = default;
   ~Child();  // kills a child that still runs
 
   // Waits for the child to end and gathers its output; a child still
@@ -76,17 +86,12 @@ class Child {
 
  private:
   Child() = default;
-  // Reads what is ready on the open descriptors, waiting at most `wait`.
-  void pump(std::chrono::milliseconds wait);
+  // Reads the terminal for up to `wait` and the output files; answers
+  // whether the terminal had anything.
+  bool pump(std::chrono::milliseconds wait);
   void reap();
-  void closeAll();
 
-  pid_t pid_ = -1;
-  int outFd_ = -1;
-  int errFd_ = -1;
-  int inFd_ = -1;
-  int ttyFd_ = -1;
-  std::string pendingInput_;
+  Handle pid_, outFd_, errFd_, ttyFd_;
 };
 
 // The environment every program under test gets: a locale and time zone

@@ -15,14 +15,10 @@ namespace {
 using test::describe;
 
 TextAttributes bold() {
-  TextAttributes a;
-  a.bold = true;
-  return a;
+  return test::style(true);
 }
 TextAttributes italic() {
-  TextAttributes a;
-  a.italic = true;
-  return a;
+  return test::style(false, true);
 }
 
 class AttributedStringEdits : public test::FormTest {
@@ -38,12 +34,7 @@ class AttributedStringEdits : public test::FormTest {
 };
 
 TEST_P(AttributedStringEdits, ReplacedTextTakesNeighbouringStyle) {
-  struct Case {
-    NSRange range;
-    std::u16string text;
-    const char* runs;
-  };
-  const Case cases[] = {
+  const std::tuple<NSRange, std::u16string, const char*> cases[] = {
       {{5, 4}, u"B", "plain/|B/b|ital/i"},       // first replaced character
       {{3, 4}, u"--", "pla--/|ld/b|ital/i"},     // across two runs
       {{5, 0}, u"X", "plainX/|bold/b|ital/i"},   // insertion: the one before
@@ -53,10 +44,10 @@ TEST_P(AttributedStringEdits, ReplacedTextTakesNeighbouringStyle) {
       {{0, 13}, u"neu", "neu/"},                 // everything
       {{9, 0}, u"", "plain/|bold/b|ital/i"},     // nothing at all
   };
-  for (const Case& c : cases) {
+  for (const auto& [range, text, runs] : cases) {
     MutableAttributedString m = base();
-    m.replaceCharactersInRange(c.range, make(c.text));
-    EXPECT_EQ(describe(m), c.runs) << c.range.location << "," << c.range.length;
+    m.replaceCharactersInRange(range, make(text));
+    EXPECT_EQ(describe(m), runs) << range.location << "," << range.length;
   }
 }
 
@@ -77,50 +68,34 @@ TEST_P(AttributedStringEdits, StyledEditsSplitAndMerge) {
   EXPECT_EQ(describe(n), "neu/");
 }
 
-TEST_P(AttributedStringEdits, AppendingItself) {
+// Edits read their argument before they change the text, and a copy owns
+// its own text.
+TEST_P(AttributedStringEdits, AppendingItselfAndCopies) {
   MutableAttributedString m = base();
-  m.appendAttributedString(m);
+  const String text = m.string();
+  MutableAttributedString copy = m.mutableCopy();
+  copy.replaceCharactersInRange({0, 5}, make(u"P"));
+  copy.setAttributes(bold(), {0, 1});
+  EXPECT_EQ(describe(copy), "Pbold/b|ital/i");
+  m.appendAttributedString(m);  // untouched by the copy's edits
   EXPECT_EQ(describe(m), "plain/|bold/b|ital/i|plain/|bold/b|ital/i");
   m.replaceCharactersInRange({0, m.length()}, m);
   EXPECT_EQ(m.length(), 26u);
-}
-
-TEST_P(AttributedStringEdits, CopiesAreIndependent) {
-  const MutableAttributedString original = base();
-  const String text = original.string();
-  MutableAttributedString copy = original.mutableCopy();
-  copy.replaceCharactersInRange({0, 5}, make(u"P"));
-  copy.setAttributes(bold(), {0, 1});
-  EXPECT_EQ(describe(original), "plain/|bold/b|ital/i");
-  EXPECT_EQ(text, String(u"plainboldital"));
   EXPECT_EQ(describe(copy), "Pbold/b|ital/i");
+  EXPECT_EQ(text, String(u"plainboldital"));
 }
 
 TEST_P(AttributedStringEdits, RangesOutsideTheTextRaise) {
   const std::function<void(MutableAttributedString&)> edits[] = {
-      [](auto& m) {
-        m.replaceCharactersInRange({12, 2}, String(u"x"));
-      },
-      [](auto& m) {
-        m.replaceCharactersInRange({14, 0}, AttributedString(u"x"));
-      },
+      [](auto& m) { m.replaceCharactersInRange(NSMakeRange(12, 2), String(u"x")); },
+      [](auto& m) { m.replaceCharactersInRange(NSMakeRange(14, 0), AttributedString(u"x")); },
       [](auto& m) { m.insertAttributedString(AttributedString(u"x"), 14); },
-      [](auto& m) {
-        m.deleteCharactersInRange({NSNotFound, 1});
-      },
-      [](auto& m) {
-        m.setAttributes(bold(), {1, NSNotFound});
-      },
+      [](auto& m) { m.deleteCharactersInRange(NSMakeRange(NSNotFound, 1)); },
+      [](auto& m) { m.setAttributes(bold(), NSMakeRange(1, NSNotFound)); },
       [](auto& m) { (void)m.attributesAtIndex(13, nullptr); },
-      [](auto& m) {
-        (void)m.attributedSubstringFromRange({13, 1});
-      },
-      [](auto& m) {
-        (void)m.RTFFromRange({0, 14}, nullptr);
-      },
-      [](auto& m) {
-        (void)m.RTFDFromRange({14, 0}, nullptr);
-      },
+      [](auto& m) { (void)m.attributedSubstringFromRange(NSMakeRange(13, 1)); },
+      [](auto& m) { (void)m.RTFFromRange(NSMakeRange(0, 14), nullptr); },
+      [](auto& m) { (void)m.RTFDFromRange(NSMakeRange(14, 0), nullptr); },
   };
   for (const auto& edit : edits) {
     MutableAttributedString m = base();
@@ -205,14 +180,6 @@ TEST(AttributedString, ContainsAttachments) {
   EXPECT_TRUE(AttributedString::withAttachment(file) == AttributedString::withAttachment(file));
   EXPECT_FALSE(AttributedString::withAttachment(file) ==
                AttributedString::withAttachment({u"a.txt", "other"}));
-}
-
-TEST(AttributedString, RichTextFactories) {
-  EXPECT_FALSE(AttributedString::initWithRTF("", nullptr).has_value());
-  EXPECT_FALSE(AttributedString::initWithRTFD("{\\rtf1 x}", nullptr).has_value());
-  const std::optional<AttributedString> empty = AttributedString::initWithRTF("{\\rtf1}", nullptr);
-  ASSERT_TRUE(empty);
-  EXPECT_EQ(describe(*empty), "");
 }
 
 }  // namespace

@@ -1,12 +1,15 @@
+// The user's locale and the date formatters built in it.
 #include "support/DateFormatters.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <limits>
 #include <thread>
 #include <vector>
 
+#include "StorageForms.h"
 #include "chars/WorkMemory.h"
 #include "support/UserLocale.h"
 
@@ -15,10 +18,6 @@ namespace {
 
 // 2023-11-14 22:13:20 UTC, a Tuesday.
 const Date kInstant = Date::dateWithTimeIntervalSince1970(1700000000);
-
-std::u16string text(const String& s) {
-  return s.isNil() ? u"<nil>" : s.toU16String();
-}
 
 TEST(DateFormatter, StylesInExplicitLocalesAndZones) {
   // ICU 72's English puts a narrow no-break space (U+202F) before AM/PM.
@@ -32,16 +31,10 @@ TEST(DateFormatter, StylesInExplicitLocalesAndZones) {
       {1, 2, "en_US", "UTC", u"11/14/23, 10:13:20\u202FPM"},
       {4, 0, "en_US", "UTC", u"Tuesday, November 14, 2023"},
       {0, 2, "en_US", "UTC", u"10:13:20\u202FPM"},
-      {1, 0, "en_US", "UTC", u"11/14/23"},
       {2, 0, "en_US", "UTC", u"Nov 14, 2023"},
       {3, 0, "en_US", "UTC", u"November 14, 2023"},
-      {2, 2, "en_US", "UTC", u"Nov 14, 2023, 10:13:20\u202FPM"},
-      {4, 2, "en_US", "UTC", u"Tuesday, November 14, 2023 at 10:13:20\u202FPM"},
       {1, 2, "de_DE", "UTC", u"14.11.23, 22:13:20"},
-      {4, 0, "de_DE", "UTC", u"Dienstag, 14. November 2023"},
-      {2, 0, "de_DE", "UTC", u"14.11.2023"},
       {0, 2, "de_DE", "Europe/Berlin", u"23:13:20"},
-      {1, 2, "de_DE", "America/New_York", u"14.11.23, 17:13:20"},
       {0, 0, "en_US", "UTC", u""},
   };
   for (const auto& c : cases) {
@@ -50,12 +43,12 @@ TEST(DateFormatter, StylesInExplicitLocalesAndZones) {
     EXPECT_EQ(f->dateStyle(), c.dateStyle);
     EXPECT_EQ(f->timeStyle(), c.timeStyle);
     EXPECT_EQ(f->localeIdentifier(), c.locale);
-    EXPECT_EQ(text(f->stringFromDate(kInstant)), c.expected)
+    EXPECT_EQ(test::textOf(f->stringFromDate(kInstant)), c.expected)
         << c.locale << " " << c.dateStyle << "/" << c.timeStyle;
   }
 }
 
-TEST(DateFormatter, RefusesBadStylesZonesAndInstants) {
+TEST(DateFormatter, RefusesBadStylesZonesInstantsAndNoMemory) {
   EXPECT_EQ(DateFormatter::initWithDateStyle(5, 0, "en_US", "UTC"), nullptr);
   EXPECT_EQ(DateFormatter::initWithDateStyle(0, 99, "en_US", "UTC"), nullptr);
   EXPECT_EQ(DateFormatter::initWithDateStyle(1, 1, "en_US", "Nowhere/Atlantis"), nullptr);
@@ -65,15 +58,11 @@ TEST(DateFormatter, RefusesBadStylesZonesAndInstants) {
   for (double seconds : {std::nan(""), std::numeric_limits<double>::infinity(), 1e300, -1e300}) {
     EXPECT_TRUE(f->stringFromDate(Date::dateWithTimeIntervalSince1970(seconds)).isNil()) << seconds;
   }
-  EXPECT_EQ(text(f->stringFromDate(Date::dateWithTimeIntervalSince1970(-2208988800))),
+  EXPECT_EQ(test::textOf(f->stringFromDate(Date::dateWithTimeIntervalSince1970(-2208988800))),
             u"1/1/00, 12:00:00\u202FAM");  // 1900
-}
-
-TEST(DateFormatter, FailedAllocationIsAResult) {
   testhooks::failNextWorkAllocations(1);
   EXPECT_EQ(DateFormatter::initWithDateStyle(1, 2, "en_US", "UTC"), nullptr);
   testhooks::resetWorkAllocationFailures();
-  EXPECT_NE(DateFormatter::initWithDateStyle(1, 2, "en_US", "UTC"), nullptr);
 }
 
 struct Cached {
@@ -107,22 +96,49 @@ TEST(CachedDateFormatters, BuiltOnceWithTheirStylesInTheUserLocale) {
   }
 }
 
+// One formatter serves every thread.
 TEST(CachedDateFormatters, SharedAcrossThreads) {
   const String expected = localizedLongDateTimeDescription(kInstant);
+  std::atomic<int> mismatches = 0;
   std::vector<std::thread> threads;
-  std::vector<int> mismatches(8, 0);
-  for (int& bad : mismatches) {
-    threads.emplace_back([&bad, &expected] {
+  for (int t = 0; t < 8; ++t) {
+    threads.emplace_back([&] {
       for (int i = 0; i < 100; ++i) {
-        if (longDateTimeFormatter() != longDateTimeFormatter() ||
-            !(localizedLongDateTimeDescription(kInstant) == expected)) {
-          ++bad;
-        }
+        mismatches += longDateTimeFormatter() != longDateTimeFormatter() ||
+                      !(localizedLongDateTimeDescription(kInstant) == expected);
       }
     });
   }
   for (std::thread& t : threads) t.join();
-  for (int bad : mismatches) EXPECT_EQ(bad, 0);
+  EXPECT_EQ(mismatches, 0);
+}
+
+TEST(UserLocale, FirstSetVariableWinsAndIsTrimmedToALocaleName) {
+  const struct {
+    const char* lcAll;
+    const char* lcTime;
+    const char* lang;
+    const char* expected;
+  } cases[] = {
+      {nullptr, nullptr, nullptr, "en_US"},
+      {"", "", "", "en_US"},
+      {"C", "de_DE", "fr_FR", "en_US"},
+      {"POSIX", nullptr, nullptr, "en_US"},
+      {"C.UTF-8", "de_DE", nullptr, "en_US"},
+      {"", "", "de_DE.UTF-8", "de_DE"},
+      {"fr_FR.UTF-8", "de_DE", "it_IT", "fr_FR"},
+      {nullptr, "de_DE.UTF-8@euro", "fr_FR", "de_DE"},
+      {nullptr, nullptr, "en", "en"},
+      {nullptr, nullptr, ".UTF-8", "en_US"},
+      {nullptr, nullptr, "/usr/share/i18n/locales/de", "en_US"},
+      {nullptr, nullptr, "de DE", "en_US"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(localeFromEnvironment(c.lcAll, c.lcTime, c.lang), c.expected)
+        << (c.lcAll ? c.lcAll : "-") << " " << (c.lcTime ? c.lcTime : "-") << " "
+        << (c.lang ? c.lang : "-");
+  }
+  EXPECT_EQ(localeFromEnvironment(nullptr, nullptr, std::string(300, 'a').c_str()), "en_US");
 }
 
 }  // namespace

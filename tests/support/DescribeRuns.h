@@ -1,6 +1,9 @@
-// Test support: attributed text as one comparable line.
+// Test support for rich text: attributed text as one comparable line, and
+// the LibreOffice fixtures.
 #pragma once
 
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "support/AttributedString.h"
@@ -28,6 +31,32 @@ inline std::string describe(const AttributedString& s) {
     if (a.attachment) out += 'a';
   }
   return out;
+}
+
+// Attributes with the given styles.
+//   style(true, false, false, 14, u"Arial")  // bold, 14 points, Arial
+inline TextAttributes style(bool b, bool i = false, bool u = false, double size = 0,
+                            const char16_t* font = nullptr) {
+  TextAttributes a;
+  a.bold = b;
+  a.italic = i;
+  a.underline = u;
+  a.fontSize = size;
+  if (font != nullptr) a.fontName = String(font);
+  return a;
+}
+
+// The LibreOffice documents under tests/data/rtf, each with LibreOffice's
+// own plain-text export beside it.
+inline constexpr const char* kLibreOfficeFixtures[] = {"styled", "scripts", "link-table", "notes"};
+
+// The bytes of tests/data/rtf/`name`.
+//   fixture("styled.rtf")
+inline std::string fixture(const std::string& name) {
+  std::ifstream in(std::string(ORVIN_TEST_DATA_DIR) + "/rtf/" + name, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
 }
 
 }  // namespace orvin::test

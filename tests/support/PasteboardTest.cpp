@@ -11,12 +11,6 @@ namespace {
 
 using Array = PropertyList::Array;
 
-std::vector<std::u16string> texts(const std::vector<String>& strings) {
-  std::vector<std::u16string> out;
-  for (const String& s : strings) out.push_back(s.toU16String());
-  return out;
-}
-
 TEST(Pasteboard, DeclaringEmptiesAndSetsExactlyTheGivenTypes) {
   InMemoryPasteboard pb(u"test");
   int owner = 0;
@@ -31,8 +25,9 @@ TEST(Pasteboard, DeclaringEmptiesAndSetsExactlyTheGivenTypes) {
       2);
   EXPECT_EQ(pb.changeCount(), 2);
   EXPECT_EQ(pb.owner(), nullptr);
-  EXPECT_EQ(texts(pb.types()), (std::vector<std::u16string>{std::u16string(NSRTFDPboardType),
-                                                            std::u16string(NSStringPboardType)}));
+  EXPECT_EQ(test::textsOf(pb.types()),
+            (std::vector<std::u16string>{std::u16string(NSRTFDPboardType),
+                                         std::u16string(NSStringPboardType)}));
   // Declared again: the old string is gone, and no data until set.
   EXPECT_FALSE(pb.dataForType(NSStringPboardType));
   EXPECT_TRUE(pb.stringForType(NSStringPboardType).isNil());
@@ -44,23 +39,17 @@ TEST(Pasteboard, DeclaringEmptiesAndSetsExactlyTheGivenTypes) {
   EXPECT_TRUE(pb.types().empty());
 }
 
-TEST(Pasteboard, TypeNamesMatchExactly) {
-  InMemoryPasteboard pb(u"test");
-  pb.declareTypes({u"public.url"}, nullptr);
-  EXPECT_FALSE(pb.setString(u"x", u"public.URL"));
-  EXPECT_TRUE(pb.availableTypeFromArray({u"PUBLIC.URL", u"public.url "}).isNil());
-  EXPECT_TRUE(pb.setString(u"x", String::withLatin1("public.url")));
-}
-
+// Type names match exactly, and the first asked-for type that is there wins.
 TEST(Pasteboard, AvailableTypeFollowsTheAskedOrder) {
   InMemoryPasteboard pb(u"test");
-  pb.declareTypes({NSStringPboardType, NSRTFPboardType, NSRTFDPboardType}, nullptr);
-  EXPECT_EQ(pb.availableTypeFromArray({NSRTFDPboardType, NSRTFPboardType}),
-            String(NSRTFDPboardType));
+  pb.declareTypes({NSStringPboardType, NSRTFPboardType, u"public.url"}, nullptr);
+  EXPECT_EQ(pb.availableTypeFromArray({u"public.url", NSRTFPboardType}), String(u"public.url"));
   EXPECT_EQ(pb.availableTypeFromArray({String(), NSHTMLPboardType, NSStringPboardType}),
             String(NSStringPboardType));
-  EXPECT_TRUE(pb.availableTypeFromArray({NSHTMLPboardType}).isNil());
+  EXPECT_TRUE(pb.availableTypeFromArray({u"PUBLIC.URL", u"public.url ", NSHTMLPboardType}).isNil());
   EXPECT_TRUE(pb.availableTypeFromArray({}).isNil());
+  EXPECT_FALSE(pb.setString(u"x", u"public.URL"));
+  EXPECT_TRUE(pb.setString(u"x", String::withLatin1("public.url")));
 }
 
 class PasteboardStrings : public test::FormTest {};

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "support/DescribeRuns.h"
 #include "support/RtfReader.h"
 
 namespace orvin {
@@ -27,13 +28,12 @@ std::string entry(std::string_view name, std::string_view contents) {
          std::string(contents);
 }
 
-const std::vector<RtfdEntry> kEntries = {{"TXT.rtf", "{\\rtf1 x}"}, {"bild.png", "\x89PNG\0"s}};
-
 TEST(Rtfd, ContainerLayout) {
+  const std::vector<RtfdEntry> entries = {{"TXT.rtf", "{\\rtf1 x}"}, {"bild.png", "\x89PNG\0"s}};
   const std::string expected =
       header(2) + entry("TXT.rtf", "{\\rtf1 x}") + entry("bild.png", "\x89PNG\0"s);
-  EXPECT_EQ(flattenRTFD(kEntries), expected);
-  EXPECT_EQ(unflattenRTFD(expected), kEntries);
+  EXPECT_EQ(flattenRTFD(entries), expected);
+  EXPECT_EQ(unflattenRTFD(expected), entries);
 }
 
 TEST(Rtfd, BrokenContainersAreRejected) {
@@ -72,18 +72,11 @@ TEST(Rtfd, FlattenRefusesWhatReadingWouldRefuse) {
   EXPECT_TRUE(flattenRTFD({{"Grüße.txt", ""}}));
 }
 
-AttributedString textWithAttachments() {
-  MutableAttributedString m(AttributedString(u"Bild: "));
-  m.appendAttributedString(AttributedString::withAttachment({u"bild.png", "\x89PNG\r\n"}));
-  TextAttributes b;
-  b.bold = true;
-  m.appendString(u" und Text: ", b);
-  m.appendAttributedString(AttributedString::withAttachment({u"notiz.txt", "Grüße"}));
-  return m;
-}
-
 TEST(Rtfd, AttachmentsRoundTrip) {
-  const AttributedString original = textWithAttachments();
+  MutableAttributedString original(AttributedString(u"Bild: "));
+  original.appendAttributedString(AttributedString::withAttachment({u"bild.png", "\x89PNG\r\n"}));
+  original.appendString(u" und Text: ", test::style(true));
+  original.appendAttributedString(AttributedString::withAttachment({u"notiz.txt", "Grüße"}));
   ASSERT_TRUE(original.containsAttachments());
   const std::optional<std::string> data = original.RTFDFromRange({0, original.length()}, nullptr);
   ASSERT_TRUE(data);
