@@ -25,7 +25,7 @@ std::u16string letters(std::size_t n) {
   return s;
 }
 
-class Walk : public FormTest {};
+class Walk : public FormTest {};  // the standard walk and the inline buffer
 
 TEST_P(Walk, SeesEveryUnitInOrder) {
   for (std::size_t n : {1u, 255u, 256u, 257u, 1000u}) {
@@ -52,8 +52,6 @@ TEST_P(Walk, EmptyAndNoMemoryAnswers) {
   testhooks::resetWorkAllocationFailures();
 }
 
-INSTANTIATE_FORMS(Walk);
-
 TEST(WorkMemory, BufferPlacesAndFailureHook) {
   EXPECT_FALSE(WorkBuffer(256).isOnHeap());
   EXPECT_TRUE(WorkBuffer(257).isOnHeap() && WorkBuffer(257).ok());
@@ -66,9 +64,7 @@ TEST(WorkMemory, BufferPlacesAndFailureHook) {
   releaseWorkMemory(p);
 }
 
-class InlineBuffer : public FormTest {};
-
-TEST_P(InlineBuffer, ReadsAnyOrderAndZeroOutside) {
+TEST_P(Walk, InlineBufferReadsAnyOrderAndZeroOutside) {
   const std::u16string text = letters(500);
   const String s = make(text);
   InlineCharacterBuffer in(s);
@@ -81,7 +77,7 @@ TEST_P(InlineBuffer, ReadsAnyOrderAndZeroOutside) {
   EXPECT_EQ(in.length(), 500);
 }
 
-TEST_P(InlineBuffer, RangeIsRelative) {
+TEST_P(Walk, InlineBufferRangeIsRelative) {
   const String s = make(u"0123456789");
   InlineCharacterBuffer in(s, NSRange{3, 4});
   EXPECT_EQ(in.at(0), u'3');
@@ -90,7 +86,7 @@ TEST_P(InlineBuffer, RangeIsRelative) {
   EXPECT_THROW(InlineCharacterBuffer(s, NSRange{8, 3}), PlatformException);
 }
 
-INSTANTIATE_FORMS(InlineBuffer);
+INSTANTIATE_FORMS(Walk);
 
 TEST(LazyCache, BuildsOnceRetriesAfterFailure) {
   static LazyCache<int> cache;

@@ -16,16 +16,12 @@ using namespace std::string_literals;
 using Array = PropertyList::Array;
 using Dictionary = PropertyList::Dictionary;
 
-Bytes bytesOf(std::string_view text) {
-  return Bytes(text.begin(), text.end());
-}
-
 std::string textOf(const std::optional<Bytes>& bytes) {
   return bytes ? std::string(bytes->begin(), bytes->end()) : std::string("<none>");
 }
 
 PropertyList read(std::string_view text) {
-  return propertyListFromData(bytesOf(text));
+  return propertyListFromData(Bytes(text.begin(), text.end()));
 }
 
 // A document around one value, as the writer frames it.
