@@ -6,6 +6,9 @@
 // Before Xlib, whose macros (None, Bool) would break it.
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <tuple>
+
 #include <gdk/gdkx.h>
 
 #include "DesktopTestSupport.h"
@@ -22,34 +25,28 @@ GdkAtom atom(const char* name) {
   return gdk_atom_intern(name, FALSE);
 }
 
-// A toplevel window (never mapped) with the given hints.
-class TopWindow {
- public:
-  TopWindow(const std::string* wmClass, const char* title) {
-    GdkWindowAttr attributes{};
-    attributes.window_type = GDK_WINDOW_TOPLEVEL;
-    attributes.wclass = GDK_INPUT_OUTPUT;
-    attributes.width = attributes.height = 10;
-    window_ = gdk_window_new(nullptr, &attributes, 0);
-    // GDK names its toplevels after the program; these hints are the test's.
-    gdk_property_delete(window_, atom("WM_CLASS"));
-    gdk_property_delete(window_, atom("_NET_WM_NAME"));
-    if (wmClass != nullptr) set("WM_CLASS", "STRING", *wmClass);
-    if (title != nullptr) set("_NET_WM_NAME", "UTF8_STRING", title);
-  }
-  ~TopWindow() { gdk_window_destroy(window_); }
-  TopWindow(const TopWindow&) = delete;
-  TopWindow& operator=(const TopWindow&) = delete;
-  [[nodiscard]] gulong xid() const { return GDK_WINDOW_XID(window_); }
-
- private:
-  void set(const char* property, const char* type, const std::string& value) {
-    gdk_property_change(window_, atom(property), atom(type), 8, GDK_PROP_MODE_REPLACE,
+// A toplevel window (never mapped) with the given hints; "" sets none.
+std::shared_ptr<GdkWindow> topWindow(const std::string& wmClass, const std::string& title) {
+  GdkWindowAttr attributes{};
+  attributes.window_type = GDK_WINDOW_TOPLEVEL;
+  attributes.wclass = GDK_INPUT_OUTPUT;
+  attributes.width = attributes.height = 10;
+  std::shared_ptr<GdkWindow> window(gdk_window_new(nullptr, &attributes, 0), gdk_window_destroy);
+  // GDK names its toplevels after the program; these hints are the test's.
+  for (const auto& [property, type, value] : {std::tuple{"WM_CLASS", "STRING", wmClass},
+                                              std::tuple{"_NET_WM_NAME", "UTF8_STRING", title}}) {
+    gdk_property_delete(window.get(), atom(property));
+    if (value.empty()) continue;
+    gdk_property_change(window.get(), atom(property), atom(type), 8, GDK_PROP_MODE_REPLACE,
                         reinterpret_cast<const guchar*>(value.data()),
                         static_cast<gint>(value.size()));
   }
-  GdkWindow* window_;
-};
+  return window;
+}
+
+gulong xid(const std::shared_ptr<GdkWindow>& window) {
+  return GDK_WINDOW_XID(window.get());
+}
 
 void setActiveWindow(std::optional<gulong> xid) {
   GdkWindow* root = gdk_get_default_root_window();
@@ -71,15 +68,10 @@ std::optional<String> activeName() {
 TEST(ActiveWindow, NameFromTheWindowManagersHints) {
   REQUIRE_DISPLAY();
   const std::string mail("thunderbird\0Mail\0", 17);
-  const std::string noClass("only-instance", 13);
-  TopWindow withClass(&mail, "Inbox");
-  TopWindow titled(nullptr, "Notizen ✓");
-  TopWindow bare(&noClass, nullptr);
-  gulong gone = 0;
-  {
-    TopWindow closed(&mail, nullptr);
-    gone = closed.xid();
-  }
+  const auto withClass = topWindow(mail, "Inbox");
+  const auto titled = topWindow("", "Notizen ✓");
+  const auto bare = topWindow("only-instance", "");
+  const gulong gone = xid(topWindow(mail, ""));
   struct Case {
     const char* name;
     std::optional<gulong> active;
@@ -87,12 +79,11 @@ TEST(ActiveWindow, NameFromTheWindowManagersHints) {
   };
   const Case cases[] = {
       {"no window manager", std::nullopt, std::nullopt},
-      {"WM_CLASS class part", withClass.xid(), String(u"Mail")},
-      {"title when there is no class", titled.xid(), String(u"Notizen ✓")},
-      {"instance only, no title", bare.xid(), std::nullopt},
+      {"WM_CLASS class part", xid(withClass), String(u"Mail")},
+      {"title when there is no class", xid(titled), String(u"Notizen ✓")},
+      {"instance only, no title", xid(bare), std::nullopt},
       {"no active window", 0ul, std::nullopt},
       {"a window that is gone", gone, std::nullopt},
-      {"an id no client has", 0x1ffffffeul, std::nullopt},
   };
   for (const Case& c : cases) {
     setActiveWindow(c.active);
@@ -104,8 +95,7 @@ TEST(ActiveWindow, NameFromTheWindowManagersHints) {
 TEST(ActiveWindow, WritingForMailAlsoFillsTheClipboard) {
   REQUIRE_DISPLAY();
   ASSERT_TRUE(installDesktopPasteboards());
-  desktoptest::Files files;
-  const auto before = desktoptest::startXclip("clipboard", "before", files);
+  const auto before = desktoptest::startXclip("clipboard", "before");
   ASSERT_TRUE(before);
   struct Case {
     std::string wmClass;
@@ -117,8 +107,8 @@ TEST(ActiveWindow, WritingForMailAlsoFillsTheClipboard) {
   };
   Service service;
   for (const Case& c : cases) {
-    TopWindow front(&c.wmClass, nullptr);
-    setActiveWindow(front.xid());
+    const auto front = topWindow(c.wmClass, "");
+    setActiveWindow(xid(front));
     orvin::InMemoryPasteboard request(String(u"Request"));
     service.writeString(String(u"for Mail ✓"), request);
     EXPECT_EQ(request.stringForType(String(orvin::NSStringPboardType)), String(u"for Mail ✓"));

@@ -11,11 +11,8 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
 
 #include "service/platform/gtk/GtkDisplay.h"
-
-extern char** environ;
 
 namespace wendlock::desktoptest {
 namespace {
@@ -34,18 +31,17 @@ std::string& missing() {
 class XvfbEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
-    for (const char* tool : {"Xvfb", "xclip"}) {
-      gchar* path = g_find_program_in_path(tool);
-      const bool found = path != nullptr;
-      g_free(path);
-      if (!found) {
+    signal(SIGPIPE, SIG_IGN);  // a child that dies early fails its test only
+    for (const char* tool : {"Xvfb", "xclip", "xdotool", "import"}) {
+      const std::unique_ptr<gchar, void (*)(gpointer)> path(g_find_program_in_path(tool), g_free);
+      if (!path) {
         missing() = std::string("needs ") + tool;
         return;
       }
     }
     // Xvfb picks a free display itself and names it once it is ready.
     server_ = Child::start(
-        {"Xvfb", "-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "640x480x24"}, false);
+        {"Xvfb", "-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "640x480x24"}, {}, false);
     if (!server_ || !server_->waitForOutput("\n")) {
       missing() = "Xvfb did not start";
       return;
@@ -71,41 +67,35 @@ const std::string& displayMissing() {
   return missing();
 }
 
-std::unique_ptr<Child> Child::start(const std::vector<std::string>& argv, bool withErrors,
-                                    const std::map<std::string, std::optional<std::string>>& env) {
-  std::vector<std::string> environment;
-  for (char** e = environ; *e != nullptr; ++e) {
-    const std::string entry = *e;
-    if (!env.contains(entry.substr(0, entry.find('=')))) environment.push_back(entry);
-  }
-  for (const auto& [name, value] : env) {
-    if (value) environment.push_back(name + "=" + *value);
-  }
+std::unique_ptr<Child> Child::start(const std::vector<std::string>& argv, std::string_view input,
+                                    bool withErrors) {
   std::vector<char*> args;
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
-  std::vector<char*> envp;
-  for (const std::string& e : environment) envp.push_back(const_cast<char*>(e.c_str()));
-  envp.push_back(nullptr);
-
-  int fds[2];
-  if (pipe2(fds, O_CLOEXEC) != 0) return nullptr;
+  int in[2], out[2];
+  if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) return nullptr;
   const pid_t pid = fork();
   if (pid == 0) {
-    const int null = open("/dev/null", O_RDWR);
-    dup2(null, 0);
-    dup2(fds[1], 1);
-    dup2(withErrors ? fds[1] : null, 2);
-    execvpe(args[0], args.data(), envp.data());
+    dup2(in[0], 0);
+    dup2(out[1], 1);
+    dup2(withErrors ? out[1] : open("/dev/null", O_WRONLY), 2);
+    execvp(args[0], args.data());
     _exit(127);
   }
-  close(fds[1]);
+  close(in[0]);
+  close(out[1]);
+  while (!input.empty()) {
+    const ssize_t n = write(in[1], input.data(), input.size());
+    if (n <= 0) break;
+    input.remove_prefix(static_cast<std::size_t>(n));
+  }
+  close(in[1]);
   if (pid < 0) {
-    close(fds[0]);
+    close(out[0]);
     return nullptr;
   }
-  fcntl(fds[0], F_SETFL, O_NONBLOCK);
-  return std::unique_ptr<Child>(new Child(pid, fds[0]));
+  fcntl(out[0], F_SETFL, O_NONBLOCK);
+  return std::unique_ptr<Child>(new Child(pid, out[0]));
 }
 
 Child::~Child() {
@@ -113,101 +103,66 @@ Child::~Child() {
     kill(pid_, SIGTERM);
     kill(pid_, SIGCONT);
     const auto deadline = after(5);
-    while (waitpid(pid_, nullptr, WNOHANG) == 0) {
-      if (Clock::now() > deadline) {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
-        break;
-      }
+    bool reaped = false;
+    while (!(reaped = waitpid(pid_, nullptr, WNOHANG) != 0) && Clock::now() < deadline) {
       poll(nullptr, 0, 10);
     }
+    if (!reaped) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
   }
-  close(fd_);
+  close(out_);
 }
 
-bool Child::drain() {
+void Child::drain() {
   char buffer[65536];
-  for (;;) {
-    const ssize_t n = read(fd_, buffer, sizeof buffer);
-    if (n > 0) {
-      output_.append(buffer, static_cast<std::size_t>(n));
-    } else {
-      return n < 0;  // 0: end of output; -1: nothing more for now
-    }
+  for (ssize_t n; (n = read(out_, buffer, sizeof buffer)) > 0;) {
+    output_.append(buffer, static_cast<std::size_t>(n));
   }
 }
 
-bool Child::waitForOutput(std::string_view text, double seconds) {
-  const auto deadline = after(seconds);
-  for (;;) {
-    while (g_main_context_iteration(nullptr, FALSE)) {
-    }
-    const bool open = drain();
-    if (output_.find(text) != std::string::npos) return true;
-    if (!open || Clock::now() > deadline) return false;
-    pollfd p{fd_, POLLIN, 0};
-    poll(&p, 1, 10);
-  }
-}
-
-std::optional<int> Child::waitForExit(double seconds) {
-  const auto deadline = after(seconds);
-  while (!status_) {
-    while (g_main_context_iteration(nullptr, FALSE)) {
-    }
-    drain();
+bool Child::waitUntil(const std::function<bool(const std::string&)>& done) {
+  const auto reapAndRead = [&] {
     int raw = 0;
-    if (waitpid(pid_, &raw, WNOHANG) == pid_) {
+    if (!status_ && waitpid(pid_, &raw, WNOHANG) == pid_) {
       status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-      break;
     }
-    if (Clock::now() > deadline) return std::nullopt;
-    pollfd p{fd_, POLLIN, 0};
-    poll(&p, 1, 10);
+    drain();  // after the reaping, so that it holds all the child wrote
+    return done(output_) || status_;
+  };
+  return runUntil(reapAndRead) && done(output_);
+}
+
+bool runUntil(const std::function<bool()>& done) {
+  const auto deadline = after(kPatience);
+  while (!done()) {
+    if (Clock::now() > deadline) return false;
+    while (g_main_context_iteration(nullptr, FALSE)) {
+    }
+    poll(nullptr, 0, 5);
   }
-  // Whatever it wrote before exiting; its descendants may hold the pipe.
-  const auto rest = after(1);
-  while (drain() && Clock::now() < rest) poll(nullptr, 0, 5);
-  return status_;
+  return true;
 }
 
-Files::Files() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "wendlock-gui-XXXXXX").string();
-  if (mkdtemp(pattern.data()) != nullptr) dir_ = pattern;
-}
-
-Files::~Files() {
-  std::error_code ignored;
-  if (!dir_.empty()) std::filesystem::remove_all(dir_, ignored);
-}
-
-std::string Files::write(std::string_view bytes) {
-  const std::string path = (dir_ / ("f" + std::to_string(count_++))).string();
-  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<long>(bytes.size()));
-  return path;
-}
-
-std::unique_ptr<Child> startXclip(const std::string& selection, std::string_view bytes,
-                                  Files& files) {
-  auto child = Child::start({"xclip", "-quiet", "-selection", selection, "-i", files.write(bytes)});
+std::unique_ptr<Child> startXclip(const std::string& selection, std::string_view bytes) {
+  auto child = Child::start({"xclip", "-quiet", "-selection", selection, "-i"}, bytes);
   if (!child || !child->waitForOutput("Waiting for selection requests")) return nullptr;
   // It says so before its claim has reached the server. Only xclip offers
   // exactly this list (a GTK owner adds TIMESTAMP and more); window ids
   // cannot tell, as a new client may get a gone one's.
-  const auto deadline = after(kPatience);
-  while (readWithXclip(selection, "TARGETS") != "TARGETS\nUTF8_STRING\n") {
-    if (Clock::now() > deadline) return nullptr;
-    poll(nullptr, 0, 5);
-  }
-  return child;
+  const bool claimed =
+      runUntil([&] { return readWithXclip(selection, "TARGETS") == "TARGETS\nUTF8_STRING\n"; });
+  return claimed ? std::move(child) : nullptr;
 }
 
 std::unique_ptr<Child> startOwner(const std::string& selection,
-                                  const std::vector<std::pair<std::string, std::string>>& targets,
-                                  Files& files) {
-  std::vector<std::string> argv = {SELECTION_OWNER, "--" + selection};
-  for (const auto& [target, bytes] : targets) argv.push_back(target + "=" + files.write(bytes));
-  auto child = Child::start(argv);
+                                  const std::vector<std::pair<std::string, std::string>>& targets) {
+  std::string input;
+  for (const auto& [target, bytes] : targets) {
+    input += std::to_string(bytes.size()) + " " + target + "\n" + bytes;
+  }
+  auto child = Child::start({SELECTION_OWNER, "--" + selection}, input);
   if (!child || !child->waitForOutput("ready\n")) return nullptr;
   return child;
 }
@@ -215,7 +170,7 @@ std::unique_ptr<Child> startOwner(const std::string& selection,
 std::optional<std::string> readWithXclip(const std::string& selection, const std::string& target) {
   std::vector<std::string> argv = {"xclip", "-o", "-selection", selection};
   if (!target.empty()) argv.insert(argv.end(), {"-t", target});
-  auto child = Child::start(argv, false);
+  auto child = Child::start(argv, {}, false);
   if (!child || child->waitForExit() != 0) return std::nullopt;
   return child->output();
 }
@@ -225,9 +180,10 @@ std::optional<std::string> readWithXclip(const std::string& selection, const std
 // GTK 3 keeps the one-byte buffer of the last, empty chunk of every
 // incremental transfer it receives (gtkselection.c, the final zero-length
 // portion); nothing of ours is allocated with g_memdup. GLib has no frame
-// pointers, so only the slow unwinder sees that frame.
+// pointers, so only the slow unwinder sees that frame. Fontconfig's font
+// caches, filled when a dialog first lays out text, live to the end.
 extern "C" const char* __lsan_default_suppressions() {
-  return "leak:g_memdup\n";
+  return "leak:g_memdup\nleak:libfontconfig.so\n";
 }
 extern "C" const char* __asan_default_options() {
   return "fast_unwind_on_malloc=0";

@@ -6,8 +6,7 @@
 
 #include <sys/types.h>
 
-#include <filesystem>
-#include <map>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -29,64 +28,57 @@ inline constexpr double kPatience = 20.0;
       GTEST_SKIP() << ::wendlock::desktoptest::displayMissing(); \
   } while (0)
 
+// Runs this process's main context (serving selection requests, showing
+// dialogs) until `done()`; false when kPatience runs out first.
+bool runUntil(const std::function<bool()>& done);
+
 // A child process with its output on a pipe.
 class Child {
  public:
-  // Starts argv (argv[0] looked up in PATH) with standard output, and
-  // standard error too when `withErrors`, on the pipe; `env` sets (or, for
-  // nullopt, removes) variables. nullptr when it cannot start.
-  static std::unique_ptr<Child> start(
-      const std::vector<std::string>& argv, bool withErrors = true,
-      const std::map<std::string, std::optional<std::string>>& env = {});
+  // Starts argv (argv[0] looked up in PATH) with `input` as its standard
+  // input and standard error on the pipe too when `withErrors`. nullptr
+  // when it cannot start.
+  static std::unique_ptr<Child> start(const std::vector<std::string>& argv,
+                                      std::string_view input = {}, bool withErrors = true);
   // Terminates (SIGCONT, SIGTERM, then SIGKILL) and reaps it.
   ~Child();
   Child(const Child&) = delete;
   Child& operator=(const Child&) = delete;
 
-  // Runs this process's main context (the child may be asking it for a
-  // selection) and collects output until the output holds `text`.
-  bool waitForOutput(std::string_view text, double seconds = kPatience);
-  // The same until the child exits; its exit status (or 128 + signal), or
-  // nullopt when it did not exit in time.
-  std::optional<int> waitForExit(double seconds = kPatience);
+  // Runs the main context and collects output until `done(output)`; false
+  // when the child exits or the time is up first.
+  bool waitUntil(const std::function<bool(const std::string&)>& done);
+  bool waitForOutput(std::string_view text) {
+    return waitUntil([text](const std::string& out) { return out.find(text) != out.npos; });
+  }
+  // Its exit status (or 128 + signal), or nullopt when it did not exit in
+  // time.
+  std::optional<int> waitForExit() {
+    return waitUntil([this](const std::string&) { return status_.has_value(); }) ? status_
+                                                                                 : std::nullopt;
+  }
 
   [[nodiscard]] const std::string& output() const { return output_; }
   [[nodiscard]] pid_t pid() const { return pid_; }
 
  private:
-  Child(pid_t pid, int fd) : pid_(pid), fd_(fd) {}
-  bool drain();  // false at end of output
+  Child(pid_t pid, int out) : pid_(pid), out_(out) {}
+  void drain();
 
   pid_t pid_;
-  int fd_;
+  int out_;
   std::string output_;
   std::optional<int> status_;
 };
 
-// A folder of files for one test, removed with them.
-class Files {
- public:
-  Files();
-  ~Files();
-  Files(const Files&) = delete;
-  Files& operator=(const Files&) = delete;
-  // Writes `bytes` to a new file of the folder; its path.
-  std::string write(std::string_view bytes);
-
- private:
-  std::filesystem::path dir_;
-  int count_ = 0;
-};
-
 // xclip owning `selection` ("primary", "clipboard") with `bytes`, ready.
 [[nodiscard]] std::unique_ptr<Child> startXclip(const std::string& selection,
-                                                std::string_view bytes, Files& files);
+                                                std::string_view bytes);
 
 // The test selection owner on `selection` offering each target with its
 // bytes, ready.
 [[nodiscard]] std::unique_ptr<Child> startOwner(
-    const std::string& selection, const std::vector<std::pair<std::string, std::string>>& targets,
-    Files& files);
+    const std::string& selection, const std::vector<std::pair<std::string, std::string>>& targets);
 
 // What `xclip -o -selection <selection> [-t target]` prints, while this
 // process serves it; nullopt when xclip fails.
