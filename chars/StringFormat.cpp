@@ -135,19 +135,19 @@ class Formatter {
 
   // Numbers go through the C library with the directive rebuilt as written.
   void printNumber(const char* lengthModifier, auto value) {
-    char spec[64];
+    char conversion[64];
     char width[16] = "";
     char precision[16] = "";
     if (d_.width >= 0) std::snprintf(width, sizeof width, "%d", d_.width);
     if (d_.precision >= 0) std::snprintf(precision, sizeof precision, ".%d", d_.precision);
-    std::snprintf(spec, sizeof spec, "%%%s%s%s%s%c", d_.flags.substr(0, 8).c_str(), width,
+    std::snprintf(conversion, sizeof conversion, "%%%s%s%s%s%c", d_.flags.substr(0, 8).c_str(), width,
                   precision, lengthModifier, d_.conversion);
     char buffer[512];
-    const int n = std::snprintf(buffer, sizeof buffer, spec, value);
+    const int n = std::snprintf(buffer, sizeof buffer, conversion, value);
     std::string text;
     if (n >= static_cast<int>(sizeof buffer)) {
       text.resize(static_cast<std::size_t>(n) + 1);
-      std::snprintf(text.data(), text.size(), spec, value);
+      std::snprintf(text.data(), text.size(), conversion, value);
       text.resize(static_cast<std::size_t>(n));
     } else if (n > 0) {
       text.assign(buffer, static_cast<std::size_t>(n));
