@@ -140,8 +140,8 @@ class Formatter {
     char precision[16] = "";
     if (d_.width >= 0) std::snprintf(width, sizeof width, "%d", d_.width);
     if (d_.precision >= 0) std::snprintf(precision, sizeof precision, ".%d", d_.precision);
-    std::snprintf(conversion, sizeof conversion, "%%%s%s%s%s%c", d_.flags.substr(0, 8).c_str(), width,
-                  precision, lengthModifier, d_.conversion);
+    std::snprintf(conversion, sizeof conversion, "%%%s%s%s%s%c", d_.flags.substr(0, 8).c_str(),
+                  width, precision, lengthModifier, d_.conversion);
     char buffer[512];
     const int n = std::snprintf(buffer, sizeof buffer, conversion, value);
     std::string text;

@@ -8,22 +8,20 @@
 namespace wendlock::sdpbytes {
 
 using Bytes = std::vector<std::uint8_t>;
+using Items = std::initializer_list<Bytes>;
 
-inline Bytes cat(std::initializer_list<Bytes> parts) {
+inline Bytes cat(Items parts) {
   Bytes out;
   for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
   return out;
 }
-// A sequence (0x35) or alternative (0x3D) with an 8-bit length.
-inline Bytes list(std::uint8_t descriptor, std::initializer_list<Bytes> items) {
+// A sequence (0x35) or, with 0x3D, an alternative, with an 8-bit length.
+inline Bytes seq(Items items, std::uint8_t descriptor = 0x35) {
   const Bytes body = cat(items);
   return cat({{descriptor, static_cast<std::uint8_t>(body.size())}, body});
 }
-inline Bytes seq(std::initializer_list<Bytes> items) {
-  return list(0x35, items);
-}
-inline Bytes alt(std::initializer_list<Bytes> items) {
-  return list(0x3D, items);
+inline Bytes alt(Items items) {
+  return seq(items, 0x3D);
 }
 inline Bytes u8(std::uint8_t v) {
   return {0x08, v};
@@ -38,9 +36,12 @@ inline Bytes uuid32(std::uint32_t v) {
   return {0x1A, static_cast<std::uint8_t>(v >> 24), static_cast<std::uint8_t>(v >> 16),
           static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)};
 }
+// The Bluetooth base UUID when the last byte is 0xFB.
 inline Bytes uuid128(std::uint32_t v, std::uint8_t lastByte = 0xFB) {
   Bytes out = uuid32(v);
   out[0] = 0x1C;
+  // From a named vector: GCC 12 at -O3 misreads an insert of a braced list
+  // as out of bounds.
   const Bytes tail = {0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0x80, 0x5F, 0x9B, 0x34, lastByte};
   out.insert(out.end(), tail.begin(), tail.end());
   return out;

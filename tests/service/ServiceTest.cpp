@@ -1,9 +1,13 @@
-// The pasteboard text exchange of Service: which entry a read takes, what a
-// write declares, the Mail case, and the line-wise read.
+// The pasteboard text exchange of Service: which entry a read takes (also
+// line by line), what a write declares, and the Mail case.
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
+#include <string_view>
+#include <tuple>
+#include <type_traits>
+#include <variant>
 #include <vector>
 
 #include "ServiceTestSupport.h"
@@ -16,63 +20,39 @@ namespace {
 using orvin::AttributedString;
 using orvin::String;
 
-orvin::TextAttributes bold() {
+const orvin::TextAttributes kBold = [] {
   orvin::TextAttributes a;
   a.bold = true;
   return a;
-}
+}();
 
 constexpr const char* kRtf = "{\\rtf1\\ansi {\\b Gr\\'fc\\'dfe}\\par zwei}";
 constexpr const char* kRichText = "Grüße\nzwei";
 
-std::string rtfdOf(const char* text) {
-  return *AttributedString(String::withUtf8(text), bold())
-              .RTFDFromRange(orvin::NSRange{0, std::char_traits<char>::length(text)}, nullptr);
-}
-
 using testkit::pasteboardWith;
 
 TEST(ServiceRead, PriorityAndFallbacks) {
-  using orvin::NSRTFDPboardType, orvin::NSRTFPboardType, orvin::NSStringPboardType;
+  const std::u16string_view D = orvin::NSRTFDPboardType, R = orvin::NSRTFPboardType,
+                            S = orvin::NSStringPboardType;
+  const std::string rtfd =
+      *AttributedString(u"from rtfd", kBold).RTFDFromRange(orvin::NSRange{0, 9}, nullptr);
   struct Case {
     const char* what;
     testkit::Entries entries;
-    const char* text;        // nullptr: no text
-    const char16_t* source;  // the document type of a rich read; nullptr: plain
+    const char* text;  // nullptr: no text
+    char source;       // the rich entry read: 'D' RTFD, 'R' RTF; 0: the plain string
   };
   const Case cases[] = {
-      {"RTFD first",
-       {{NSRTFDPboardType, rtfdOf("from rtfd")},
-        {NSRTFPboardType, kRtf},
-        {NSStringPboardType, "plain"}},
-       "from rtfd",
-       orvin::NSRTFDTextDocumentType},
-      {"unreadable RTFD skips RTF",
-       {{NSRTFDPboardType, "garbage"}, {NSRTFPboardType, kRtf}, {NSStringPboardType, "plain"}},
-       "plain",
-       nullptr},
-      {"RTFD without data uses RTF",
-       {{NSRTFDPboardType, std::nullopt}, {NSRTFPboardType, kRtf}, {NSStringPboardType, "plain"}},
-       kRichText,
-       orvin::NSRTFTextDocumentType},
-      {"RTF over the string",
-       {{NSStringPboardType, "plain"}, {NSRTFPboardType, kRtf}},
-       kRichText,
-       orvin::NSRTFTextDocumentType},
-      {"unreadable RTF",
-       {{NSRTFPboardType, "garbage"}, {NSStringPboardType, "plain"}},
-       "plain",
-       nullptr},
-      {"RTF without data",
-       {{NSRTFPboardType, std::nullopt}, {NSStringPboardType, "plain"}},
-       "plain",
-       nullptr},
-      {"string only", {{NSStringPboardType, "plain"}}, "plain", nullptr},
-      {"string without data", {{NSStringPboardType, std::nullopt}}, nullptr, nullptr},
-      {"string that is not UTF-8", {{NSStringPboardType, "\xff\xfe"}}, nullptr, nullptr},
-      {"unreadable RTFD alone", {{NSRTFDPboardType, "garbage"}}, nullptr, nullptr},
-      {"no text type", {{orvin::NSTIFFPboardType, "MM"}}, nullptr, nullptr},
-      {"nothing", {}, nullptr, nullptr},
+      {"RTFD first", {{D, rtfd}, {R, kRtf}, {S, "plain"}}, "from rtfd", 'D'},
+      {"unreadable RTFD skips RTF", {{D, "garbage"}, {R, kRtf}, {S, "plain"}}, "plain", 0},
+      {"RTFD without data uses RTF", {{D, {}}, {R, kRtf}, {S, "plain"}}, kRichText, 'R'},
+      {"RTF over the string", {{S, "plain"}, {R, kRtf}}, kRichText, 'R'},
+      {"unreadable RTF", {{R, "garbage"}, {S, "plain"}}, "plain", 0},
+      {"RTF without data", {{R, {}}, {S, "plain"}}, "plain", 0},
+      {"string only", {{S, "a\nb"}}, "a\nb", 0},
+      {"string without data", {{S, {}}}, nullptr, 0},
+      {"no text type", {{orvin::NSTIFFPboardType, "MM"}}, nullptr, 0},
+      {"nothing", {}, nullptr, 0},
   };
   for (const Case& c : cases) {
     for (const bool attributed : {false, true}) {
@@ -88,15 +68,44 @@ TEST(ServiceRead, PriorityAndFallbacks) {
       } else {
         EXPECT_EQ(plainString(text).toUtf8(), c.text);
       }
-      EXPECT_EQ(std::holds_alternative<AttributedString>(text), attributed && c.source != nullptr);
-      ASSERT_EQ(document.has_value(), c.source != nullptr);
-      if (c.source != nullptr) {
-        EXPECT_EQ(document->documentType, String(c.source));
+      EXPECT_EQ(std::holds_alternative<AttributedString>(text), attributed && c.source);
+      ASSERT_EQ(document.has_value(), c.source != 0);
+      if (c.source) {
+        EXPECT_EQ(document->documentType, String(c.source == 'D' ? orvin::NSRTFDTextDocumentType
+                                                                 : orvin::NSRTFTextDocumentType));
         EXPECT_FALSE(document->paperWidth.has_value());
       }
 
       const MutableText copy = Service().getMutableStringOfPboard(*pb);
-      EXPECT_EQ(copy.index(), c.text == nullptr ? 0u : c.source == nullptr ? 1u : 2u);
+      EXPECT_EQ(copy.index(), c.text == nullptr ? 0u : c.source ? 2u : 1u);
+
+      // The line-wise read: the lines, each with its line end and a rich one
+      // with its styles, and an empty text of the same kind to fill.
+      std::optional<std::vector<Text>> lines = std::vector<Text>{Text(String(u"stale"))};
+      Service lineReader;
+      const MutableText empty = lineReader.getEmptyMutableStringAndLines(&lines, *pb);
+      EXPECT_TRUE(lineReader.hasPerformedService());
+      EXPECT_EQ(empty.index(), copy.index());
+      std::visit(
+          [](const auto& t) {
+            if constexpr (!std::is_same_v<decltype(t), const std::monostate&>) {
+              EXPECT_EQ(t.length(), 0u);
+            }
+          },
+          empty);
+      ASSERT_EQ(lines.has_value(), c.text != nullptr);
+      if (c.text == nullptr) continue;
+      std::string joined;
+      for (const Text& line : *lines) {
+        EXPECT_EQ(line.index(), copy.index());
+        joined += plainString(line).toUtf8();
+      }
+      EXPECT_EQ(joined, c.text);
+      EXPECT_EQ(lines->size(),
+                std::string_view(c.text).find('\n') == std::string_view::npos ? 1u : 2u);
+      EXPECT_EQ(std::get_if<AttributedString>(&lines->front()) != nullptr &&
+                    std::get<AttributedString>(lines->front()).attributesAtIndex(0, nullptr).bold,
+                c.source != 0);
     }
   }
   EXPECT_TRUE(std::holds_alternative<std::monostate>(Service::mutableCopyOfPboardString(String())));
@@ -105,40 +114,30 @@ TEST(ServiceRead, PriorityAndFallbacks) {
 TEST(ServiceWrite, DeclaresExactlyOneType) {
   orvin::MutableAttributedString withAttachment(AttributedString(u"see "));
   withAttachment.appendAttributedString(AttributedString::withAttachment({u"a.txt", "abc"}));
-  struct Case {
-    const char* what;
-    Text text;
-    std::u16string_view type;  // empty: the pasteboard is left as it was
-  };
-  const Case cases[] = {
+  // What is written, the one type declared (empty: the pasteboard is left as it was).
+  const std::tuple<const char*, Text, std::u16string_view> cases[] = {
       {"attachment", Text(withAttachment), orvin::NSRTFDPboardType},
-      {"rich", Text(AttributedString(u"bold", bold())), orvin::NSRTFPboardType},
+      {"rich", Text(AttributedString(u"bold", kBold)), orvin::NSRTFPboardType},
       {"plain", Text(String(u"plain")), orvin::NSStringPboardType},
       {"nil string", Text(String()), {}},
       {"no text", Text(), {}},
   };
-  for (const Case& c : cases) {
+  for (const auto& [what, text, type] : cases) {
     for (const bool marking : {false, true}) {
-      SCOPED_TRACE(testing::Message() << c.what << (marking ? " writeString" : " _writeString"));
+      SCOPED_TRACE(testing::Message() << what << (marking ? " writeString" : " _writeString"));
       const auto pb =
           pasteboardWith({{orvin::NSStringPboardType, "old"}, {orvin::NSTIFFPboardType, "MM"}});
       Service service;
-      marking ? service.writeString(c.text, *pb) : service._writeString(c.text, *pb);
+      marking ? service.writeString(text, *pb) : service._writeString(text, *pb);
       EXPECT_EQ(service.hasPerformedService(), marking);
-      if (c.type.empty()) {
+      if (type.empty()) {
         EXPECT_EQ(pb->types().size(), 2u);
         EXPECT_EQ(pb->stringForType(String(orvin::NSStringPboardType)), String(u"old"));
         continue;
       }
-      ASSERT_EQ(pb->types(), std::vector<String>{String(c.type)});
-      // What was written reads back as what was given.
-      Service reader;
-      const Text back = reader.getStringOfPboard(*pb, true);
-      EXPECT_EQ(plainString(back), plainString(c.text));
-      if (const auto* rich = std::get_if<AttributedString>(&c.text)) {
-        ASSERT_TRUE(std::holds_alternative<AttributedString>(back));
-        EXPECT_EQ(std::get<AttributedString>(back), *rich);
-      }
+      ASSERT_EQ(pb->types(), std::vector<String>{String(type)});
+      // What was written reads back as what was given, styles and attachment too.
+      EXPECT_TRUE(Service().getStringOfPboard(*pb, true) == text);
     }
   }
 }
@@ -149,69 +148,30 @@ TEST(ServiceWrite, MailAlsoGetsTheGeneralPasteboard) {
     return std::make_shared<testkit::RecordingPasteboard>(String(orvin::NSGeneralPboard), &log);
   });
   const std::string general = String(orvin::NSGeneralPboard).toUtf8();
-  struct Case {
-    const char16_t* active;  // nullptr: the display names none
-    bool toGeneral;
-    std::vector<std::string> declared;
-  };
-  const Case cases[] = {
+  // The active application (nullptr: none), whether the target is the general
+  // pasteboard, the declarations made.
+  const std::tuple<const char16_t*, bool, std::vector<std::string>> cases[] = {
       {u"Mail", false, {general + " declare", "Request declare"}},
       {u"Mail", true, {general + " declare"}},
       {u"mail", false, {"Request declare"}},
-      {u"TextEdit", false, {"Request declare"}},
       {nullptr, false, {"Request declare"}},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.active == nullptr ? "none" : String(c.active).toUtf8());
-    testhooks::setActiveApplicationName(c.active == nullptr ? String() : String(c.active));
+  for (const auto& [active, toGeneral, declared] : cases) {
+    SCOPED_TRACE(active == nullptr ? "none" : String(active).toUtf8());
+    testhooks::setActiveApplicationName(active == nullptr ? String() : String(active));
     testkit::RecordingPasteboard request(String(u"Request"), &log);
     log.clear();
     Service service;
     service.writeString(String(u"result"),
-                        c.toGeneral ? *orvin::Pasteboard::generalPasteboard() : request);
-    EXPECT_EQ(log, c.declared);
+                        toGeneral ? *orvin::Pasteboard::generalPasteboard() : request);
+    EXPECT_EQ(log, declared);
     EXPECT_EQ(
         orvin::Pasteboard::generalPasteboard()->stringForType(String(orvin::NSStringPboardType)),
-        c.declared.front().starts_with("Request") ? String() : String(u"result"));
+        declared.front().starts_with("Request") ? String() : String(u"result"));
     orvin::Pasteboard::generalPasteboard()->declareTypes({}, nullptr);
   }
   testhooks::setActiveApplicationName(String());
   orvin::Pasteboard::setGeneralPasteboardFactory({});
-}
-
-TEST(ServiceLines, LinesAndAnEmptyTextOfTheSameKind) {
-  struct Case {
-    std::shared_ptr<orvin::InMemoryPasteboard> pb;
-    std::vector<std::string> lines;  // empty: no lines (nullopt)
-    std::size_t kind;                // index in MutableText
-  };
-  const Case cases[] = {
-      {pasteboardWith({{orvin::NSStringPboardType, "a\nb"}}), {"a\n", "b"}, 1},
-      {pasteboardWith({{orvin::NSRTFPboardType, kRtf}}), {"Grüße\n", "zwei"}, 2},
-      {pasteboardWith({{orvin::NSTIFFPboardType, "MM"}}), {}, 0},
-  };
-  for (const Case& c : cases) {
-    Service service;
-    std::optional<std::vector<Text>> lines = std::vector<Text>{Text(String(u"stale"))};
-    const MutableText empty = service.getEmptyMutableStringAndLines(&lines, *c.pb);
-    EXPECT_TRUE(service.hasPerformedService());
-    ASSERT_EQ(empty.index(), c.kind);
-    ASSERT_EQ(lines.has_value(), c.kind != 0);
-    if (c.kind == 0) continue;
-    std::vector<std::string> got;
-    for (const Text& line : *lines) {
-      EXPECT_EQ(line.index(), c.kind);
-      got.push_back(plainString(line).toUtf8());
-    }
-    EXPECT_EQ(got, c.lines);
-    if (const auto* rich = std::get_if<orvin::MutableAttributedString>(&empty)) {
-      EXPECT_EQ(rich->length(), 0u);
-      // Each rich line keeps its styles: the first is bold.
-      EXPECT_TRUE(std::get<AttributedString>(lines->front()).attributesAtIndex(0, nullptr).bold);
-    } else {
-      EXPECT_EQ(std::get<orvin::MutableString>(empty).length(), 0u);
-    }
-  }
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include "ServiceTestSupport.h"
 
-#include <glib.h>
 #include <stdlib.h>
 
 #include <filesystem>
@@ -13,8 +12,7 @@
 namespace wendlock::testkit {
 namespace {
 
-// Made before main so that no test can look up the bundle, or the bus,
-// first.
+// Made before main so that no test can look up the bundle, or the bus, first.
 struct Resources {
   std::string directory;
   Resources() {
@@ -39,35 +37,6 @@ const std::string& resourceDirectory() {
   return gResources.directory;
 }
 
-void RecordingFrontEnd::showCriticalAlert(const std::string& title, const std::string& message) {
-  alerts.push_back(title + ": " + message);
-}
-
-FrontEnd::Answer RecordingFrontEnd::showInformationalAlert(const std::string& title,
-                                                           const std::string& message,
-                                                           const std::string& defaultButton,
-                                                           const std::string& alternateButton) {
-  notices.push_back(title + ": " + message + " [" + defaultButton + "/" + alternateButton + "]");
-  return noticeAnswer;
-}
-
-std::optional<std::size_t> RecordingFrontEnd::chooseDevice(
-    const std::vector<ServiceRecord>& devices) {
-  choosers.push_back(devices.size());
-  return choice;
-}
-
-std::vector<orvin::String> RecordingPasteboard::types() {
-  log_->push_back(name().toUtf8() + " types");
-  return InMemoryPasteboard::types();
-}
-
-orvin::NSInteger RecordingPasteboard::declareTypes(const std::vector<orvin::String>& types,
-                                                   const void* owner) {
-  log_->push_back(name().toUtf8() + " declare");
-  return InMemoryPasteboard::declareTypes(types, owner);
-}
-
 std::shared_ptr<orvin::InMemoryPasteboard> pasteboardWith(const Entries& entries) {
   auto pb = std::make_shared<orvin::InMemoryPasteboard>(orvin::String(u"Request"));
   std::vector<orvin::String> types;
@@ -79,48 +48,36 @@ std::shared_ptr<orvin::InMemoryPasteboard> pasteboardWith(const Entries& entries
   return pb;
 }
 
-std::shared_ptr<orvin::InMemoryPasteboard> plainPasteboard(const std::string& utf8) {
-  return pasteboardWith({{orvin::NSStringPboardType, utf8}});
+bool runUntil(const std::function<bool()>& done, GMainContext* context) {
+  const gint64 deadline = g_get_monotonic_time() + 10 * G_USEC_PER_SEC;
+  while (!done()) {
+    if (g_get_monotonic_time() >= deadline) return false;
+    if (!g_main_context_iteration(context, FALSE)) g_usleep(1000);
+  }
+  return true;
+}
+
+void drain(GMainContext* context) {
+  for (int i = 0; i < 1000 && g_main_context_iteration(context, FALSE); ++i) {
+  }
 }
 
 void ProcessTest::SetUp() {
-  wendlock::testhooks::useVirtualTime(kStart);
+  testhooks::useVirtualTime(kStart);
   auto ui = std::make_unique<RecordingFrontEnd>();
   ui_ = ui.get();
   setFrontEnd(std::move(ui));
   exits_.clear();
-  wendlock::testhooks::resetCriticalAlert();
-  wendlock::testhooks::setTerminateHandler([this](int status) { exits_.push_back(status); });
+  testhooks::resetCriticalAlert();
+  testhooks::setTerminateHandler([this](int status) { exits_.push_back(status); });
   setBrowserTargets({});
 }
 
 void ProcessTest::TearDown() {
   drain();
-  wendlock::testhooks::setTerminateHandler({});
-  wendlock::testhooks::useRealTime();
+  testhooks::setTerminateHandler({});
+  testhooks::useRealTime();
   setBrowserTargets({});
-}
-
-void ProcessTest::drain() {
-  for (int i = 0; i < 1000 && g_main_context_iteration(nullptr, FALSE); ++i) {
-  }
-}
-
-bool ProcessTest::runUntil(const std::function<bool()>& done) {
-  bool expired = false;
-  GSource* guard = g_timeout_source_new_seconds(10);
-  g_source_set_callback(
-      guard,
-      [](gpointer flag) -> gboolean {
-        *static_cast<bool*>(flag) = true;
-        return G_SOURCE_REMOVE;
-      },
-      &expired, nullptr);
-  g_source_attach(guard, nullptr);
-  while (!done() && !expired) g_main_context_iteration(nullptr, TRUE);
-  g_source_destroy(guard);
-  g_source_unref(guard);
-  return done();
 }
 
 double ProcessTest::elapsed() {

@@ -1,9 +1,10 @@
 // What the service's tests share: a front end that records what the user
 // would see and answers as scripted, a pasteboard that logs its reads and
-// declarations, and a fixture that puts the process on virtual time with a
-// terminate that only records the exit status.
+// declarations, a bounded way to run a main context, and a fixture that puts
+// the process on virtual time with a terminate that only records the status.
 #pragma once
 
+#include <glib.h>
 #include <gtest/gtest.h>
 
 #include <cstddef>
@@ -21,13 +22,21 @@ namespace wendlock::testkit {
 
 class RecordingFrontEnd : public FrontEnd {
  public:
-  void showCriticalAlert(const std::string& title, const std::string& message) override;
+  void showCriticalAlert(const std::string& title, const std::string& message) override {
+    alerts.push_back(title + ": " + message);
+  }
   Answer showInformationalAlert(const std::string& title, const std::string& message,
                                 const std::string& defaultButton,
-                                const std::string& alternateButton) override;
+                                const std::string& alternateButton) override {
+    notices.push_back(title + ": " + message + " [" + defaultButton + "/" + alternateButton + "]");
+    return noticeAnswer;
+  }
   void beep() override { ++beeps; }
   using FrontEnd::chooseDevice;
-  std::optional<std::size_t> chooseDevice(const std::vector<ServiceRecord>& devices) override;
+  std::optional<std::size_t> chooseDevice(const std::vector<ServiceRecord>& devices) override {
+    choosers.push_back(devices.size());
+    return devices.empty() ? std::nullopt : choice;
+  }
 
   std::vector<std::string> alerts;   // "title: message"
   std::vector<std::string> notices;  // "title: message [default/alternate]"
@@ -42,9 +51,15 @@ class RecordingPasteboard : public orvin::InMemoryPasteboard {
  public:
   RecordingPasteboard(orvin::String name, std::vector<std::string>* log)
       : InMemoryPasteboard(std::move(name)), log_(log) {}
-  std::vector<orvin::String> types() override;
+  std::vector<orvin::String> types() override {
+    log_->push_back(name().toUtf8() + " types");
+    return InMemoryPasteboard::types();
+  }
   orvin::NSInteger declareTypes(const std::vector<orvin::String>& types,
-                                const void* owner) override;
+                                const void* owner) override {
+    log_->push_back(name().toUtf8() + " declare");
+    return InMemoryPasteboard::declareTypes(types, owner);
+  }
 
  private:
   std::vector<std::string>* log_;
@@ -54,24 +69,26 @@ class RecordingPasteboard : public orvin::InMemoryPasteboard {
 // without data is declared only.
 using Entries = std::vector<std::pair<std::u16string_view, std::optional<std::string>>>;
 std::shared_ptr<orvin::InMemoryPasteboard> pasteboardWith(const Entries& entries);
-// A pasteboard holding `utf8` as its one plain-string entry.
-std::shared_ptr<orvin::InMemoryPasteboard> plainPasteboard(const std::string& utf8);
+inline std::shared_ptr<orvin::InMemoryPasteboard> plainPasteboard(const std::string& utf8) {
+  return pasteboardWith({{orvin::NSStringPboardType, utf8}});
+}
 
-// The folder WENDLOCK_RESOURCES names for the whole test run (set before
-// any test, since the bundle looks it up once).
+// The folder WENDLOCK_RESOURCES names for the whole test run.
 const std::string& resourceDirectory();
 
+// Runs `context` (nullptr: the default one) until `done`; false after ten
+// real seconds, so that a broken build fails instead of hanging.
+bool runUntil(const std::function<bool()>& done, GMainContext* context = nullptr);
+// Dispatches what is ready on `context`.
+void drain(GMainContext* context = nullptr);
+
 // Virtual time from kStart, a RecordingFrontEnd, terminate recording into
-// exits, no browser targets.
+// exits_, no browser targets.
 class ProcessTest : public ::testing::Test {
  protected:
   static constexpr double kStart = 700000000.0;
   void SetUp() override;
   void TearDown() override;
-  // Dispatches what is ready on the default context (bounded).
-  static void drain();
-  // Runs the default context until `done`, for at most a few real seconds.
-  static bool runUntil(const std::function<bool()>& done);
   // Seconds of virtual time since kStart.
   [[nodiscard]] static double elapsed();
 
