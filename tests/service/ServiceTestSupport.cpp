@@ -7,7 +7,6 @@
 #include "service/platform/Application.h"
 #include "service/platform/DeviceBrowser.h"
 #include "service/platform/RunLoop.h"
-#include "support/Clock.h"
 
 namespace wendlock::testkit {
 namespace {
@@ -78,10 +77,6 @@ void ProcessTest::TearDown() {
   testhooks::setTerminateHandler({});
   testhooks::useRealTime();
   setBrowserTargets({});
-}
-
-double ProcessTest::elapsed() {
-  return orvin::currentAbsoluteTime() - kStart;
 }
 
 }  // namespace wendlock::testkit

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "service/platform/FrontEnd.h"
+#include "support/Clock.h"
 #include "support/Pasteboard.h"
 
 namespace wendlock::testkit {
@@ -90,7 +91,7 @@ class ProcessTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
   // Seconds of virtual time since kStart.
-  [[nodiscard]] static double elapsed();
+  [[nodiscard]] static double elapsed() { return orvin::currentAbsoluteTime() - kStart; }
 
   RecordingFrontEnd* ui_ = nullptr;
   std::vector<int> exits_;
