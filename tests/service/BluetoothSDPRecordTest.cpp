@@ -108,6 +108,7 @@ TEST(BluetoothSDPRecord, ResponsePacketCheck) {
       {"continuation state of 17 bytes",
        cat({{0x07, 0, 1, 0, 22, 0, 2, 0x35, 0x00, 17}, Bytes(17, 0xAA)}), false},
       {"service-search response", {0x03, 0, 1, 0, 5, 0xFF, 0xFF, 0xFF, 0xFF, 0x00}, false},
+      {"attribute response", {0x05, 0, 1, 0, 5, 0, 2, 0x35, 0x00, 0x00}, false},
       {"header only", {0x07, 0, 1, 0, 0}, false},
   };
   for (const auto& [what, packet, safe] : cases) {
