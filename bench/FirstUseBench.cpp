@@ -7,6 +7,7 @@
 #include "chars/CharacterSetReps.h"
 #include "chars/ConversionTables.h"
 #include "chars/WorkMemory.h"
+#include "chars/internal/CacheBuilders.h"
 
 namespace {
 

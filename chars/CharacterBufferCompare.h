@@ -17,9 +17,11 @@
 
 #include <cstdint>
 
+#include "chars/Export.h"
 #include "chars/String.h"
 #include "chars/Types.h"
 
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 // ---- Searches: the first (lowest) match in the haystack, or nullptr. -------
@@ -222,3 +224,4 @@ namespace orvin {
 [[nodiscard]] bool isMashedWordCharacters(const unichar* chars, NSUInteger length);
 
 }  // namespace orvin
+ORVIN_PUBLIC_END

@@ -7,8 +7,9 @@
 #include <new>
 #include <type_traits>
 
-#include "chars/LazyCache.h"
 #include "chars/WorkMemory.h"
+#include "chars/internal/CacheBuilders.h"
+#include "chars/internal/LazyCache.h"
 
 namespace orvin {
 namespace {
@@ -101,12 +102,18 @@ const CharacterSet* cachedPredefined(detail::PredefinedSet which) noexcept {
 }  // namespace
 
 namespace detail {
+struct CharacterSetAccess {
+  static CharacterSet* build(void* block, PredefinedSet which) noexcept {
+    auto* set = new (block) CharacterSet();
+    fillPredefined(which, set->bits_);
+    return set;
+  }
+};
+
 CharacterSet* buildPredefinedCharacterSet(PredefinedSet which) noexcept {
   void* block = allocateWorkMemory(sizeof(CharacterSet));
   if (block == nullptr) return nullptr;
-  auto* set = new (block) CharacterSet();
-  fillPredefined(which, set->bits_);
-  return set;
+  return CharacterSetAccess::build(block, which);
 }
 }  // namespace detail
 

@@ -12,26 +12,15 @@
 #include <cstdint>
 #include <span>
 
+#include "chars/Export.h"
 #include "chars/Types.h"
 
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
-class CharacterSet;
-
 namespace detail {
-enum class PredefinedSet {
-  whitespace,
-  whitespaceAndNewline,
-  letter,
-  alphanumeric,
-  decimalDigit,
-  lowercaseLetter,
-  uppercaseLetter,
-};
-// A newly built set, or nullptr when memory runs out; uncached, released
-// with releaseWorkMemory. The accessors cache what this builds.
-[[nodiscard]] CharacterSet* buildPredefinedCharacterSet(PredefinedSet which) noexcept;
-}  // namespace detail
+struct CharacterSetAccess;
+}
 
 class CharacterSet {
  public:
@@ -70,7 +59,7 @@ class CharacterSet {
   CharacterSet& operator=(const CharacterSet&) = delete;
 
  private:
-  friend CharacterSet* detail::buildPredefinedCharacterSet(detail::PredefinedSet) noexcept;
+  friend struct detail::CharacterSetAccess;  // the builder of the predefined sets
   CharacterSet() noexcept = default;
 
   std::uint8_t bits_[kBitmapBytes];
@@ -84,3 +73,4 @@ class CharacterSet {
 }
 
 }  // namespace orvin
+ORVIN_PUBLIC_END

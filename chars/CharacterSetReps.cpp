@@ -5,9 +5,10 @@
 #include <cstring>
 
 #include "chars/CharacterSet.h"
-#include "chars/LazyCache.h"
 #include "chars/StandardWalk.h"
 #include "chars/WorkMemory.h"
+#include "chars/internal/CacheBuilders.h"
+#include "chars/internal/LazyCache.h"
 
 namespace orvin {
 namespace {

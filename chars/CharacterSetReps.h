@@ -12,8 +12,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "chars/Export.h"
 #include "chars/String.h"
 
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 inline constexpr std::size_t kCharacterSetRepBytes = 8192;
@@ -91,12 +93,5 @@ inline bool isInCharacterSetRep(const std::uint8_t* rep, unichar c) {
 [[nodiscard]] bool isAlphaString(const String& s);
 [[nodiscard]] bool isAlphaNumString(const String& s);
 
-namespace detail {
-enum class CharacterSetRepKind { empty, space, white, alpha, alphaNum, digit, lower, upper };
-// A newly built rep, or nullptr when memory (for it or its character set)
-// runs out; uncached, released with releaseWorkMemory. The rep functions
-// cache what this builds.
-[[nodiscard]] std::uint8_t* buildCharacterSetRep(CharacterSetRepKind kind) noexcept;
-}  // namespace detail
-
 }  // namespace orvin
+ORVIN_PUBLIC_END

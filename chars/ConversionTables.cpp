@@ -4,8 +4,9 @@
 
 #include "chars/CharacterSet.h"
 #include "chars/DiacriticFolding.h"
-#include "chars/LazyCache.h"
 #include "chars/WorkMemory.h"
+#include "chars/internal/CacheBuilders.h"
+#include "chars/internal/LazyCache.h"
 
 namespace orvin {
 namespace {

@@ -11,8 +11,10 @@
 
 #include <cstddef>
 
+#include "chars/Export.h"
 #include "chars/Types.h"
 
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 inline constexpr std::size_t kConversionTableEntries = 65536;
@@ -59,12 +61,5 @@ inline constexpr std::size_t kConversionTableEntries = 65536;
 [[nodiscard]] unichar toLowerAscii(unichar c) noexcept;
 [[nodiscard]] unichar toUpperAscii(unichar c) noexcept;
 
-namespace detail {
-enum class ConversionTableKind { lower, upper, umlauts, lowerUmlauts, upperUmlauts };
-// A newly built table, or nullptr when memory (for it, its character set or
-// an ingredient table) runs out; uncached, released with releaseWorkMemory.
-// The builders above cache what this builds.
-[[nodiscard]] unichar* buildConversionTable(ConversionTableKind kind) noexcept;
-}  // namespace detail
-
 }  // namespace orvin
+ORVIN_PUBLIC_END

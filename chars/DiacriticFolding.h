@@ -9,8 +9,10 @@
 #include <string>
 #include <string_view>
 
+#include "chars/Export.h"
 #include "chars/Types.h"
 
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 // `text` with its diacritics removed. Unpaired surrogates pass through. When
@@ -28,3 +30,4 @@ namespace orvin {
 [[nodiscard]] unichar foldDiacriticsOfCodeUnit(unichar c) noexcept;
 
 }  // namespace orvin
+ORVIN_PUBLIC_END

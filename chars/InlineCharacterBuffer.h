@@ -4,8 +4,10 @@
 // stay inside the window. Reads outside the range give U+0000.
 #pragma once
 
+#include "chars/Export.h"
 #include "chars/String.h"
 
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 class InlineCharacterBuffer {
@@ -42,3 +44,4 @@ class InlineCharacterBuffer {
 };
 
 }  // namespace orvin
+ORVIN_PUBLIC_END

@@ -2,8 +2,10 @@
 // read; copies taken from it keep their text when it changes (copy on write).
 #pragma once
 
+#include "chars/Export.h"
 #include "chars/String.h"
 
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 class MutableString : public String {
@@ -57,3 +59,4 @@ class MutableString : public String {
 };
 
 }  // namespace orvin
+ORVIN_PUBLIC_END

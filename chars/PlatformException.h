@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "chars/Export.h"
+
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 inline constexpr const char* NSRangeException = "NSRangeException";
@@ -38,3 +41,4 @@ class PlatformException : public std::exception {
                                       unsigned long long length, unsigned long long limit);
 
 }  // namespace orvin
+ORVIN_PUBLIC_END

@@ -5,9 +5,11 @@
 
 #include <utility>
 
+#include "chars/Export.h"
 #include "chars/String.h"
 #include "chars/WorkMemory.h"
 
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 // Scratch memory of `units` code units: on the stack up to 256, above that
@@ -46,3 +48,4 @@ Result walkCharacters(const String& s, Result ifEmpty, Result ifNoMemory, Scan&&
 }
 
 }  // namespace orvin
+ORVIN_PUBLIC_END

@@ -9,7 +9,7 @@
 
 #include "chars/MutableString.h"
 #include "chars/PlatformException.h"
-#include "chars/StringStorage.h"
+#include "chars/internal/StringStorage.h"
 
 namespace orvin {
 namespace {

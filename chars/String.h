@@ -12,8 +12,10 @@
 #include <string>
 #include <string_view>
 
+#include "chars/Export.h"
 #include "chars/Types.h"
 
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 class MutableString;
@@ -95,3 +97,4 @@ class String {
 };
 
 }  // namespace orvin
+ORVIN_PUBLIC_END

@@ -17,7 +17,7 @@
 #include "chars/MutableString.h"
 #include "chars/PlatformException.h"
 #include "chars/StandardWalk.h"
-#include "chars/StringSearch.h"
+#include "chars/internal/StringSearch.h"
 
 namespace orvin {
 namespace {

@@ -17,8 +17,10 @@
 #include <type_traits>
 #include <variant>
 
+#include "chars/Export.h"
 #include "chars/String.h"
 
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 class FormatArgument {
@@ -57,3 +59,4 @@ class FormatArgument {
                                       std::initializer_list<FormatArgument> args);
 
 }  // namespace orvin
+ORVIN_PUBLIC_END

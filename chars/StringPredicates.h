@@ -12,9 +12,11 @@
 // table cannot be built; they make no copies and no allocation.
 #pragma once
 
+#include "chars/Export.h"
 #include "chars/String.h"
 #include "chars/Types.h"
 
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 // True when `s` is nil or has length 0.
@@ -98,3 +100,4 @@ namespace orvin {
                                                    const String& other);
 
 }  // namespace orvin
+ORVIN_PUBLIC_END

@@ -10,7 +10,7 @@
 #include "chars/InlineCharacterBuffer.h"
 #include "chars/PlatformException.h"
 #include "chars/StandardWalk.h"
-#include "chars/StringSearch.h"
+#include "chars/internal/StringSearch.h"
 
 namespace orvin {
 namespace {

@@ -7,8 +7,10 @@
 // Turkic dotted and dotless i are not done.
 #pragma once
 
+#include "chars/Export.h"
 #include "chars/String.h"
 
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 // Compares the code units of `range` of `s` with the whole of `other`.
@@ -39,3 +41,4 @@ namespace orvin {
 [[nodiscard]] NSInteger integerValue(const String& s);
 
 }  // namespace orvin
+ORVIN_PUBLIC_END

@@ -16,6 +16,7 @@
 
 #include "chars/StandardWalk.h"
 #include "chars/WorkMemory.h"
+#include "chars/internal/TestHooks.h"
 
 namespace orvin {
 namespace {

@@ -9,8 +9,10 @@
 #include <optional>
 #include <string>
 
+#include "chars/Export.h"
 #include "chars/String.h"
 
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 // The platform's numbering of string encodings.
@@ -104,10 +106,5 @@ enum NSStringEncoding : NSUInteger {
 //   smallestEncoding(u"日本語")  // NSUnicodeStringEncoding (8 bytes; UTF-8 needs 9)
 [[nodiscard]] NSUInteger smallestEncoding(const String& s);
 
-namespace testhooks {
-// Caps the bytes and code units handed to ICU in one call (0 restores the
-// real caps), so tests reach the chunked conversion paths with small input.
-void setConversionChunkLimit(NSUInteger units) noexcept;
-}  // namespace testhooks
-
 }  // namespace orvin
+ORVIN_PUBLIC_END

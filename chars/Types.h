@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <limits>
 
+#include "chars/Export.h"
+
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 using unichar = char16_t;
@@ -51,3 +54,4 @@ enum NSComparisonResult : NSInteger {
 };
 
 }  // namespace orvin
+ORVIN_PUBLIC_END

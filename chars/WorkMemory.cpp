@@ -1,4 +1,5 @@
 #include "chars/WorkMemory.h"
+#include "chars/internal/TestHooks.h"
 
 #include <atomic>
 #include <cstdlib>

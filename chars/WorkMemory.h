@@ -5,6 +5,9 @@
 
 #include <cstddef>
 
+#include "chars/Export.h"
+
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 // Returns `bytes` of uninitialised memory, or nullptr when the system has
@@ -16,12 +19,5 @@ namespace orvin {
 
 void releaseWorkMemory(void* block) noexcept;
 
-namespace testhooks {
-// Makes the next `count` calls of allocateWorkMemory fail, then allocation
-// works again. For tests only; not thread-safe against concurrent arming.
-void failNextWorkAllocations(int count = 1) noexcept;
-// Cancels whatever failures are still armed.
-void resetWorkAllocationFailures() noexcept;
-}  // namespace testhooks
-
 }  // namespace orvin
+ORVIN_PUBLIC_END

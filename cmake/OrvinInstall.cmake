@@ -1,6 +1,7 @@
-# Installing the library for other programs: its headers under
-# include/orvin (included as "chars/String.h"), the static library, a CMake
-# package (find_package(orvin) gives orvin::orvin) and orvin.pc.
+# Installing the library for other programs: its public headers under
+# include/orvin (included as "chars/String.h"), the library (static, or
+# shared with BUILD_SHARED_LIBS), a CMake package (find_package(orvin) gives
+# orvin::orvin) and orvin.pc. Headers in an internal/ folder stay private.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -11,14 +12,19 @@ target_include_directories(orvin PUBLIC $<INSTALL_INTERFACE:${ORVIN_INSTALL_INCL
 # The headers need C++20 of whoever includes them.
 target_compile_features(orvin PUBLIC cxx_std_20)
 
-foreach(layer chars strings paths support)
-  file(GLOB headers CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${layer}/*.h)
-  if(headers)
-    install(FILES ${headers} DESTINATION ${ORVIN_INSTALL_INCLUDEDIR}/${layer})
-  endif()
+foreach(layer IN LISTS ORVIN_LAYERS)
+  file(GLOB_RECURSE headers CONFIGURE_DEPENDS RELATIVE ${PROJECT_SOURCE_DIR}
+    ${PROJECT_SOURCE_DIR}/${layer}/*.h)
+  list(FILTER headers EXCLUDE REGEX "/internal/")
+  foreach(header IN LISTS headers)
+    get_filename_component(folder ${header} DIRECTORY)
+    install(FILES ${PROJECT_SOURCE_DIR}/${header} DESTINATION ${ORVIN_INSTALL_INCLUDEDIR}/${folder})
+  endforeach()
 endforeach()
 
-install(TARGETS orvin EXPORT orvinTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(TARGETS orvin EXPORT orvinTargets
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(EXPORT orvinTargets NAMESPACE orvin:: DESTINATION ${ORVIN_INSTALL_CMAKEDIR})
 configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/orvinConfig.cmake.in
   ${ORVIN_PACKAGE_DIR}/orvinConfig.cmake INSTALL_DESTINATION ${ORVIN_INSTALL_CMAKEDIR})

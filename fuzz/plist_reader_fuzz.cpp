@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <span>
 
-#include "support/PropertyList.h"
+#include "support/formats/PropertyList.h"
 
 using orvin::PropertyList;
 

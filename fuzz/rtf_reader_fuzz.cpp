@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "support/AttributedString.h"
+#include "support/formats/AttributedString.h"
 
 using orvin::AttributedString;
 using orvin::DocumentAttributes;

@@ -10,6 +10,9 @@ root=$(pwd)
 
 "$root/scripts/ensure-packages.sh" $(grep -v '^#' "$root/scripts/packages.txt")
 
+echo "== layer check"
+"$root/scripts/check-layers.sh"
+
 jobs=$(nproc)
 passed=0
 # Runs ctest in a build folder and adds its count of passed tests.

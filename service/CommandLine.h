@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "service/platform/ServiceRecord.h"
-#include "support/Pasteboard.h"
+#include "support/pasteboard/Pasteboard.h"
 
 namespace wendlock {
 

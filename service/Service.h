@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "service/Text.h"
-#include "support/AttributedString.h"
-#include "support/Pasteboard.h"
+#include "support/formats/AttributedString.h"
+#include "support/pasteboard/Pasteboard.h"
 
 namespace wendlock {
 

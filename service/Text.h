@@ -6,7 +6,7 @@
 #include <variant>
 
 #include "chars/MutableString.h"
-#include "support/AttributedString.h"
+#include "support/formats/AttributedString.h"
 
 namespace wendlock {
 

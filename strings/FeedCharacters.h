@@ -5,8 +5,10 @@
 // U+000B and U+0085 are not feed characters.
 #pragma once
 
+#include "chars/Export.h"
 #include "chars/Types.h"
 
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 // True when `c` is one of the eight feed characters. A fixed comparison (a
@@ -21,3 +23,4 @@ namespace orvin {
 }
 
 }  // namespace orvin
+ORVIN_PUBLIC_END

@@ -10,8 +10,10 @@
 
 #include <vector>
 
+#include "chars/Export.h"
 #include "chars/String.h"
 
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 // The number of lines; 0 for the empty string.
@@ -42,3 +44,4 @@ namespace orvin {
 [[nodiscard]] bool hasFeedOfLine(const String& s);
 
 }  // namespace orvin
+ORVIN_PUBLIC_END

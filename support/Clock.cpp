@@ -1,4 +1,5 @@
 #include "support/Clock.h"
+#include "support/internal/TestHooks.h"
 
 #include <atomic>
 #include <chrono>

@@ -2,6 +2,9 @@
 // the run loop's waits) can step time instead of waiting for it.
 #pragma once
 
+#include "chars/Export.h"
+
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 // Seconds since 2001-01-01 00:00:00 UTC, the platform's absolute time: the
@@ -9,12 +12,5 @@ namespace orvin {
 //   double started = currentAbsoluteTime();
 [[nodiscard]] double currentAbsoluteTime() noexcept;
 
-namespace testhooks {
-// Makes currentAbsoluteTime() answer `clock()` until resetClock().
-//   static double fake = 1000;
-//   testhooks::setClock([] { return fake; });
-void setClock(double (*clock)()) noexcept;
-void resetClock() noexcept;
-}  // namespace testhooks
-
 }  // namespace orvin
+ORVIN_PUBLIC_END

@@ -4,8 +4,10 @@
 
 #include <compare>
 
+#include "chars/Export.h"
 #include "chars/Types.h"
 
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 // Seconds, as the platform counts time spans.
@@ -68,3 +70,4 @@ class Date {
 };
 
 }  // namespace orvin
+ORVIN_PUBLIC_END

@@ -7,8 +7,8 @@
 
 #include <cmath>
 
-#include "chars/LazyCache.h"
 #include "chars/WorkMemory.h"
+#include "chars/internal/LazyCache.h"
 #include "support/UserLocale.h"
 
 namespace orvin {

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "chars/Export.h"
 #include "chars/String.h"
 #include "support/Date.h"
 
@@ -19,6 +20,7 @@ U_NAMESPACE_BEGIN
 class DateFormat;
 U_NAMESPACE_END
 
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 // The platform's formatter style levels.
@@ -109,3 +111,4 @@ class DateFormatter {
 [[nodiscard]] String localizedLongDateTimeDescription(const Date& date);
 
 }  // namespace orvin
+ORVIN_PUBLIC_END

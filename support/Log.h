@@ -7,8 +7,10 @@
 
 #include <initializer_list>
 
+#include "chars/Export.h"
 #include "chars/StringFormat.h"
 
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 void NSLog(const String& format, std::initializer_list<FormatArgument> args);
@@ -18,3 +20,4 @@ void NSLog(const String& format, std::initializer_list<FormatArgument> args);
 [[nodiscard]] std::string logLine(const String& message);
 
 }  // namespace orvin
+ORVIN_PUBLIC_END

@@ -4,6 +4,9 @@
 
 #include <string>
 
+#include "chars/Export.h"
+
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 // The ICU locale id for time formatting from the values of LC_ALL, LC_TIME
@@ -21,3 +24,4 @@ namespace orvin {
 [[nodiscard]] std::string currentLocaleIdentifier();
 
 }  // namespace orvin
+ORVIN_PUBLIC_END

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "support/Clock.h"
+#include "support/internal/TestHooks.h"
 
 namespace wendlock {
 namespace {

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "chars/String.h"
-#include "support/Pasteboard.h"
+#include "support/pasteboard/Pasteboard.h"
 
 namespace wendlock {
 

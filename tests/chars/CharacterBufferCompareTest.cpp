@@ -11,6 +11,7 @@
 #include "chars/CharacterSetReps.h"
 #include "chars/ConversionTables.h"
 #include "chars/WorkMemory.h"
+#include "chars/internal/TestHooks.h"
 
 namespace orvin {
 namespace {

@@ -11,6 +11,8 @@
 #include "StorageForms.h"
 #include "chars/CharacterSet.h"
 #include "chars/WorkMemory.h"
+#include "chars/internal/CacheBuilders.h"
+#include "chars/internal/TestHooks.h"
 
 namespace orvin {
 namespace {

@@ -9,6 +9,8 @@
 #include "StorageForms.h"
 #include "chars/DiacriticFolding.h"
 #include "chars/WorkMemory.h"
+#include "chars/internal/CacheBuilders.h"
+#include "chars/internal/TestHooks.h"
 
 namespace orvin {
 namespace {

@@ -9,10 +9,11 @@
 
 #include "StorageForms.h"
 #include "chars/InlineCharacterBuffer.h"
-#include "chars/LazyCache.h"
 #include "chars/PlatformException.h"
 #include "chars/StandardWalk.h"
 #include "chars/WorkMemory.h"
+#include "chars/internal/LazyCache.h"
+#include "chars/internal/TestHooks.h"
 
 namespace orvin {
 namespace {

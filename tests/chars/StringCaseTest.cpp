@@ -6,6 +6,7 @@
 #include "chars/MutableString.h"
 #include "chars/PlatformException.h"
 #include "chars/WorkMemory.h"
+#include "chars/internal/TestHooks.h"
 
 namespace orvin {
 namespace {

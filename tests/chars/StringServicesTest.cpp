@@ -8,6 +8,7 @@
 #include "StorageForms.h"
 #include "chars/PlatformException.h"
 #include "chars/WorkMemory.h"
+#include "chars/internal/TestHooks.h"
 
 namespace orvin {
 namespace {

@@ -7,6 +7,7 @@
 
 #include "StorageForms.h"
 #include "chars/WorkMemory.h"
+#include "chars/internal/TestHooks.h"
 
 namespace orvin {
 namespace {

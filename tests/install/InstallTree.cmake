@@ -1,5 +1,10 @@
 # cmake -P: installs BUILD_DIR into WORK/prefix and checks what is there.
 set(prefix ${WORK}/prefix)
+if(SHARED)
+  set(ORVIN_LIBRARY ${LIBDIR}/liborvin.so.${SOVERSION})
+else()
+  set(ORVIN_LIBRARY ${LIBDIR}/liborvin.a)
+endif()
 file(REMOVE_RECURSE ${WORK})
 
 function(run what)
@@ -21,7 +26,7 @@ set(expected
     ${DATADIR}/applications/wendlock.desktop
     ${INCLUDEDIR}/orvin/chars/String.h
     ${INCLUDEDIR}/orvin/support/Date.h
-    ${LIBDIR}/liborvin.a
+    ${ORVIN_LIBRARY}
     ${LIBDIR}/cmake/orvin/orvinConfig.cmake
     ${LIBDIR}/cmake/orvin/orvinConfigVersion.cmake
     ${LIBDIR}/cmake/orvin/orvinTargets.cmake
@@ -32,9 +37,20 @@ foreach(file IN LISTS expected)
   endif()
 endforeach()
 file(GLOB_RECURSE private RELATIVE ${prefix} ${prefix}/${INCLUDEDIR}/*)
-list(FILTER private EXCLUDE REGEX "^${INCLUDEDIR}/orvin/(chars|strings|paths|support)/[^/]+\\.h$")
-if(private)
-  message(FATAL_ERROR "installed beside the library's headers: ${private}")
+list(FILTER private EXCLUDE REGEX "^${INCLUDEDIR}/orvin/(chars|strings|paths|support)/([a-z]+/)?[^/]+\\.h$")
+file(GLOB_RECURSE internal RELATIVE ${prefix} ${prefix}/${INCLUDEDIR}/orvin/*/internal/*)
+if(private OR internal)
+  message(FATAL_ERROR "installed beside the library's public headers: ${private} ${internal}")
+endif()
+# The shared library exports the public API and nothing of its internals.
+if(SHARED)
+  run("nm" nm -DC --defined-only ${prefix}/${ORVIN_LIBRARY})
+  if(NOT out MATCHES "orvin::stringWithFormat")
+    message(FATAL_ERROR "liborvin.so does not export its API")
+  endif()
+  if(out MATCHES "orvin::(detail|testhooks)::")
+    message(FATAL_ERROR "liborvin.so exports internals:\n${out}")
+  endif()
 endif()
 
 # The installed program finds its catalogue from where it stands.
@@ -65,7 +81,7 @@ run("pkg-config" ${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${prefix}/${LIBDIR}/pkg
 separate_arguments(pc_flags UNIX_COMMAND "${out}")
 separate_arguments(extra UNIX_COMMAND "${CXX_FLAGS}")
 run("building the pkg-config consumer" ${CXX} -std=c++20 ${extra} ${CONSUMER}/main.cpp ${pc_flags}
-    -o ${WORK}/pc-consumer)
+    -Wl,-rpath,${prefix}/${LIBDIR} -o ${WORK}/pc-consumer)
 run("running the pkg-config consumer" ${WORK}/pc-consumer)
 if(NOT out STREQUAL "orvin 2 caseless\n")
   message(FATAL_ERROR "the pkg-config consumer said: ${out}")

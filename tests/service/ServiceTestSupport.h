@@ -17,7 +17,7 @@
 
 #include "service/platform/FrontEnd.h"
 #include "support/Clock.h"
-#include "support/Pasteboard.h"
+#include "support/pasteboard/Pasteboard.h"
 
 namespace wendlock::testkit {
 

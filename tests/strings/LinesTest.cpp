@@ -7,6 +7,7 @@
 
 #include "StorageForms.h"
 #include "chars/WorkMemory.h"
+#include "chars/internal/TestHooks.h"
 #include "strings/FeedCharacters.h"
 
 namespace orvin {

@@ -11,6 +11,7 @@
 
 #include "StorageForms.h"
 #include "chars/WorkMemory.h"
+#include "chars/internal/TestHooks.h"
 #include "support/UserLocale.h"
 
 namespace orvin {

@@ -10,6 +10,7 @@
 
 #include "support/Clock.h"
 #include "support/Log.h"
+#include "support/internal/TestHooks.h"
 
 namespace orvin {
 namespace {

@@ -11,7 +11,7 @@
 #include <utility>
 
 #include "service/platform/gtk/GtkDisplay.h"
-#include "support/PropertyList.h"
+#include "support/formats/PropertyList.h"
 
 namespace wendlock {
 namespace {

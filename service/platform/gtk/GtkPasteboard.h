@@ -30,7 +30,7 @@
 #include <vector>
 
 #include "chars/String.h"
-#include "support/Pasteboard.h"
+#include "support/pasteboard/Pasteboard.h"
 
 namespace wendlock {
 

@@ -1,4 +1,4 @@
-#include "support/Rtfd.h"
+#include "support/formats/Rtfd.h"
 
 #include <cstdint>
 #include <limits>
@@ -8,8 +8,8 @@
 #include <set>
 
 #include "chars/PlatformException.h"
-#include "support/RtfReader.h"
-#include "support/RtfWriter.h"
+#include "support/formats/RtfReader.h"
+#include "support/formats/RtfWriter.h"
 
 namespace orvin {
 namespace {

@@ -1,4 +1,4 @@
-#include "support/Pasteboard.h"
+#include "support/pasteboard/Pasteboard.h"
 
 #include <algorithm>
 #include <map>

@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 
-#include "support/AttributedString.h"
+#include "support/formats/AttributedString.h"
 
 namespace orvin::test {
 

@@ -26,8 +26,10 @@
 #include <string_view>
 #include <vector>
 
-#include "support/AttributedString.h"
+#include "chars/Export.h"
+#include "support/formats/AttributedString.h"
 
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 inline constexpr std::string_view kRtfdMagic = "OrvnRTFD";
@@ -69,3 +71,4 @@ struct RtfdEntry {
                                                    const DocumentAttributes* documentAttributes);
 
 }  // namespace orvin
+ORVIN_PUBLIC_END

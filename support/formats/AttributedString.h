@@ -15,9 +15,11 @@
 #include <string_view>
 #include <vector>
 
+#include "chars/Export.h"
 #include "chars/MutableString.h"
 #include "chars/String.h"
 
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 // The character an attachment stands on.
@@ -93,7 +95,7 @@ class AttributedString {
   //   AttributedString::initWithRTF("{\\rtf1 Gr\\'fc\\'dfe}", nullptr)->string()  // u"Grüße"
   [[nodiscard]] static std::optional<AttributedString> initWithRTF(
       std::string_view data, DocumentAttributes* documentAttributes);
-  // Reads RTFD bytes (the container of support/Rtfd.h). nullopt when the
+  // Reads RTFD bytes (the container of support/formats/Rtfd.h). nullopt when the
   // container or its RTF is broken. documentType "NSRTFD".
   //   AttributedString::initWithRTFD(rtfdBytes, &doc)
   [[nodiscard]] static std::optional<AttributedString> initWithRTFD(
@@ -169,3 +171,4 @@ class MutableAttributedString : public AttributedString {
 };
 
 }  // namespace orvin
+ORVIN_PUBLIC_END

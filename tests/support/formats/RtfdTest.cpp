@@ -1,11 +1,11 @@
-#include "support/Rtfd.h"
+#include "support/formats/Rtfd.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "support/DescribeRuns.h"
-#include "support/RtfReader.h"
+#include "support/formats/DescribeRuns.h"
+#include "support/formats/RtfReader.h"
 
 namespace orvin {
 namespace {

@@ -1,4 +1,4 @@
-#include "support/RtfWriter.h"
+#include "support/formats/RtfWriter.h"
 
 #include <algorithm>
 #include <cmath>

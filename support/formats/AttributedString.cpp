@@ -1,13 +1,13 @@
-#include "support/AttributedString.h"
+#include "support/formats/AttributedString.h"
 
 #include <algorithm>
 #include <cmath>
 #include <utility>
 
 #include "chars/PlatformException.h"
-#include "support/RtfReader.h"
-#include "support/RtfWriter.h"
-#include "support/Rtfd.h"
+#include "support/formats/RtfReader.h"
+#include "support/formats/RtfWriter.h"
+#include "support/formats/Rtfd.h"
 
 namespace orvin {
 namespace {

@@ -1,4 +1,4 @@
-#include "support/Pasteboard.h"
+#include "support/pasteboard/Pasteboard.h"
 
 #include <gtest/gtest.h>
 

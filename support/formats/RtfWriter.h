@@ -20,8 +20,10 @@
 #include <optional>
 #include <string>
 
-#include "support/AttributedString.h"
+#include "chars/Export.h"
+#include "support/formats/AttributedString.h"
 
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 // Gives the RTFD entry name an attachment is stored under (nil: write no
@@ -38,3 +40,4 @@ using RtfAttachmentNamer = std::function<String(const TextAttachment&)>;
                                                   const RtfAttachmentNamer& namer = {});
 
 }  // namespace orvin
+ORVIN_PUBLIC_END

@@ -1,4 +1,4 @@
-#include "support/RtfReader.h"
+#include "support/formats/RtfReader.h"
 
 #include <unicode/ucnv.h>
 

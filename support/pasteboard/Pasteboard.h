@@ -15,9 +15,11 @@
 #include <string_view>
 #include <vector>
 
+#include "chars/Export.h"
 #include "chars/String.h"
-#include "support/PropertyList.h"
+#include "support/formats/PropertyList.h"
 
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 // Names of the shared pasteboards. Constants convert to String where one is
@@ -164,3 +166,4 @@ class InMemoryPasteboard : public Pasteboard {
 };
 
 }  // namespace orvin
+ORVIN_PUBLIC_END

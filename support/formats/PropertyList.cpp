@@ -1,4 +1,4 @@
-#include "support/PropertyList.h"
+#include "support/formats/PropertyList.h"
 
 #include <unicode/utf8.h>
 

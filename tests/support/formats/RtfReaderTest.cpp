@@ -1,4 +1,4 @@
-#include "support/RtfReader.h"
+#include "support/formats/RtfReader.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 
 #include "StorageForms.h"
-#include "support/DescribeRuns.h"
+#include "support/formats/DescribeRuns.h"
 
 namespace orvin {
 namespace {

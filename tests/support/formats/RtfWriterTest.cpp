@@ -1,10 +1,10 @@
-#include "support/RtfWriter.h"
+#include "support/formats/RtfWriter.h"
 
 #include <gtest/gtest.h>
 
 #include "StorageForms.h"
-#include "support/DescribeRuns.h"
-#include "support/RtfReader.h"
+#include "support/formats/DescribeRuns.h"
+#include "support/formats/RtfReader.h"
 
 namespace orvin {
 namespace {

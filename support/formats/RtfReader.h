@@ -24,8 +24,10 @@
 #include <optional>
 #include <string_view>
 
-#include "support/AttributedString.h"
+#include "chars/Export.h"
+#include "support/formats/AttributedString.h"
 
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 // Groups nested deeper than this share the scope of the deepest one.
@@ -48,3 +50,4 @@ using RtfAttachmentLookup =
                                                       const RtfAttachmentLookup& lookup = {});
 
 }  // namespace orvin
+ORVIN_PUBLIC_END

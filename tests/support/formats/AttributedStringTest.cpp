@@ -1,4 +1,4 @@
-#include "support/AttributedString.h"
+#include "support/formats/AttributedString.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 
 #include "StorageForms.h"
 #include "chars/PlatformException.h"
-#include "support/DescribeRuns.h"
+#include "support/formats/DescribeRuns.h"
 
 namespace orvin {
 namespace {

@@ -18,13 +18,13 @@
 #include <variant>
 #include <vector>
 
+#include "chars/Bytes.h"
+#include "chars/Export.h"
 #include "chars/String.h"
 #include "support/Date.h"
 
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
-
-// Raw bytes: pasteboard data, property-list data items, serialized lists.
-using Bytes = std::vector<std::uint8_t>;
 
 class PropertyList {
  public:
@@ -150,3 +150,4 @@ inline constexpr int kPropertyListMaxDepth = 512;
 [[nodiscard]] PropertyList propertyListFromData(std::span<const std::uint8_t> bytes);
 
 }  // namespace orvin
+ORVIN_PUBLIC_END

@@ -1,4 +1,4 @@
-#include "support/PropertyList.h"
+#include "support/formats/PropertyList.h"
 
 #include <gtest/gtest.h>
 
