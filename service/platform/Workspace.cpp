@@ -2,7 +2,7 @@
 
 #include <gio/gio.h>
 
-#include "service/platform/gtk/ActiveWindow.h"
+#include "service/platform/Desktop.h"
 
 namespace wendlock {
 namespace {
@@ -36,8 +36,10 @@ bool NSWorkspace::openFile(const orvin::String& path) {
 
 std::map<std::string, orvin::String> NSWorkspace::activeApplication() const {
   if (!activeNameOverride().isNil()) return {{"NSApplicationName", activeNameOverride()}};
-  const orvin::String name = activeWindowApplicationName();
-  if (!name.isNil()) return {{"NSApplicationName", name}};
+  if (Desktop* d = desktop()) {
+    const orvin::String name = d->activeApplicationName();
+    if (!name.isNil()) return {{"NSApplicationName", name}};
+  }
   return {};
 }
 
