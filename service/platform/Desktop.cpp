@@ -1,13 +1,11 @@
 #include "service/platform/Desktop.h"
 
-#include <gmodule.h>
+#include <glib.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <system_error>
+#include <string_view>
 
-#include "service/platform/Bundle.h"
 #include "service/platform/DisplayProbe.h"
+#include "service/platform/Module.h"
 
 namespace wendlock {
 namespace {
@@ -27,43 +25,18 @@ State& state() {
   return s;
 }
 
-// Where the module is: $WENDLOCK_MODULE_DIR when set (tests), else the
-// installed library folder relative to the program, else beside the program
-// (a build tree).
-std::filesystem::path modulePath() {
-  const std::filesystem::path file = WENDLOCK_DESKTOP_MODULE;
-  if (const char* forced = std::getenv("WENDLOCK_MODULE_DIR"); forced != nullptr && *forced) {
-    return std::filesystem::path(forced) / file;
-  }
-  const std::filesystem::path program = programDirectory();
-  const std::filesystem::path installed = program / WENDLOCK_MODULE_RELATIVE_DIR / file;
-  std::error_code error;
-  if (std::filesystem::is_regular_file(installed, error)) return installed.lexically_normal();
-  return program / file;
-}
-
 bool loadModule(std::string* why) {
   if (std::string_view(WENDLOCK_DESKTOP_MODULE).empty()) {
     *why = "this wendlock was built without the desktop (GTK)";
     return false;
   }
-  const std::string path = modulePath().string();
-  // Every symbol is bound now, so a module that does not fit this program
-  // fails here and not in the middle of a dialog.
-  GModule* module = g_module_open(path.c_str(), G_MODULE_BIND_LOCAL);
-  if (module == nullptr) {
-    *why = std::string("cannot load the desktop module: ") + g_module_error();
+  std::string reason;
+  void* entry = moduleSymbol(WENDLOCK_DESKTOP_MODULE, kDesktopEntrySymbol, &reason);
+  if (entry == nullptr) {
+    *why = "cannot load the desktop module: " + reason;
     return false;
   }
-  gpointer symbol = nullptr;
-  if (!g_module_symbol(module, kDesktopEntrySymbol, &symbol) || symbol == nullptr) {
-    *why = path + " is not a desktop module";
-    g_module_close(module);
-    return false;
-  }
-  // Its code stays in use until the process ends.
-  g_module_make_resident(module);
-  state().entry = reinterpret_cast<DesktopEntry>(symbol);
+  state().entry = reinterpret_cast<DesktopEntry>(entry);
   return true;
 }
 

@@ -6,6 +6,7 @@
 
 #include "service/platform/DeviceSource.h"
 #include "service/platform/FrontEnd.h"
+#include "service/platform/Module.h"
 #include "support/Log.h"
 
 namespace wendlock {
@@ -22,6 +23,22 @@ BluetoothSessionFactory& sessionFactory() {
   static BluetoothSessionFactory factory;
   return factory;
 }
+// The registered source of Bluetooth devices, the module's when none is;
+// nullptr when there is none.
+std::unique_ptr<DeviceSource> bluetoothSource() {
+  static bool moduleTried = false;
+  if (!deviceSourceFactory() && !moduleTried && *WENDLOCK_BLUEZ_MODULE != '\0') {
+    moduleTried = true;
+    std::string why;
+    if (void* entry = moduleSymbol(WENDLOCK_BLUEZ_MODULE, kDeviceSourceModuleEntry, &why)) {
+      reinterpret_cast<void (*)()>(entry)();
+    } else {
+      orvin::NSLog(u"Device browser: %@", {orvin::String::withUtf8(why)});
+    }
+  }
+  return deviceSourceFactory() ? deviceSourceFactory()() : nullptr;
+}
+
 }  // namespace
 
 DeviceSourceFactory setBluetoothDeviceSourceFactory(DeviceSourceFactory factory) {
@@ -48,8 +65,8 @@ int IOBluetoothServiceBrowserControllerBrowseDevices(ServiceRecord* record, unsi
   std::unique_ptr<DeviceSource> source;
   if (!offered.empty()) {
     source = std::make_unique<StaticDeviceSource>(offered);
-  } else if (deviceSourceFactory()) {
-    source = deviceSourceFactory()();
+  } else {
+    source = bluetoothSource();
   }
   if (!source) {
     orvin::NSLog(u"Device browser: no Bluetooth in this wendlock; name a target with --to", {});

@@ -27,9 +27,12 @@ void setBrowserTargets(std::vector<ServiceRecord> targets);
 // from when no target is named, and how a session over Bluetooth is made.
 // Without them, only the targets named on the command line are offered and
 // a Bluetooth record gives kOBEXSessionNoTransportError.
+inline constexpr const char* kDeviceSourceModuleEntry = "wendlock_register_device_source";
 using DeviceSourceFactory = std::function<std::unique_ptr<DeviceSource>()>;
 using BluetoothSessionFactory =
     std::function<OBEXError(const ServiceRecord& record, OBEXSessionRef* session)>;
+// When none is registered, the browser loads the Bluetooth module, whose
+// entry (named kDeviceSourceModuleEntry, a void function) registers one.
 // Each answers the factory it replaces.
 DeviceSourceFactory setBluetoothDeviceSourceFactory(DeviceSourceFactory factory);
 BluetoothSessionFactory setBluetoothSessionFactory(BluetoothSessionFactory factory);

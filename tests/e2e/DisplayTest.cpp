@@ -159,28 +159,39 @@ TEST_F(DisplayAlone, SilentDisplayCountsAsNone) {
   }
 }
 
-TEST_F(DisplayAlone, WindowsNeedTheDesktopModule) {
-  // Without a display, --ui=gtk still loads the module first, so a missing
-  // or broken module is told apart from a missing display.
-  struct Case {
-    const char* name;
-    std::optional<std::string> moduleDir;
-    const char* err;
-  };
+TEST_F(DisplayAlone, ModulesAreFoundOrTheirAbsenceTold) {
+  // Without a display, --ui=gtk still loads the desktop module first, so a
+  // missing or broken module is told apart from a missing display. Without
+  // --to, the browser loads the Bluetooth module, which then finds no bus.
   const std::string empty = (dir_.path() / "no-modules").string();
   fs::create_directories(empty);
+  const bool gtk = WENDLOCK_HAS_GTK;
+  const bool bluez = WENDLOCK_HAS_BLUEZ;
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    std::optional<std::string> moduleDir;
+    int status;
+    const char* err;
+  };
+  const std::vector<std::string> windows = {"--ui=gtk", "--text", "hi"};
+  const std::vector<std::string> chooser = {"--ui=tty", "--text", "hi"};
   const Case cases[] = {
-      {"the module beside the program", std::nullopt,
-       WENDLOCK_HAS_GTK ? "--ui=gtk: no display" : "without the desktop"},
-      {"no module where it is looked for", empty,
-       WENDLOCK_HAS_GTK ? "cannot load the desktop module" : "without the desktop"},
+      {"desktop module beside the program", windows, std::nullopt, 2,
+       gtk ? "--ui=gtk: no display" : "without the desktop"},
+      {"no desktop module", windows, empty, 2,
+       gtk ? "cannot load the desktop module" : "without the desktop"},
+      {"Bluetooth module beside the program", chooser, std::nullopt, 1,
+       bluez ? "the system bus is not reachable" : "no Bluetooth in this wendlock"},
+      {"no Bluetooth module", chooser, empty, 1,
+       bluez ? "wendlock-bluez.so" : "no Bluetooth in this wendlock"},
   };
   for (const Case& c : cases) {
-    Launch launch = wendlock({"--ui=gtk", "--text", "hi"});
+    Launch launch = wendlock(c.args);
     if (c.moduleDir) launch.env.push_back("WENDLOCK_MODULE_DIR=" + *c.moduleDir);
     Child run = Child::start(launch);
     ASSERT_TRUE(run.waitExit()) << c.name;
-    EXPECT_EQ(run.exitStatus, 2) << c.name;
+    EXPECT_EQ(run.exitStatus, c.status) << c.name;
     EXPECT_NE(run.err.find(c.err), std::string::npos) << c.name << "\n" << describe(run);
   }
 }

@@ -1,15 +1,13 @@
-// Registers BlueZ as where the device browser finds devices. Linked in as an
-// object, so that registering needs nothing from the generic code.
+// Registers BlueZ as where the device browser finds devices: called by the
+// BlueZ module when the browser loads it, or by a program that links BlueZ
+// in.
 #include "service/platform/DeviceBrowser.h"
 #include "service/platform/bluez/BluezDeviceSource.h"
 
 namespace wendlock {
-namespace {
 
-[[maybe_unused]] const bool registered = [] {
+void registerBluezDeviceSource() {
   setBluetoothDeviceSourceFactory([] { return std::make_unique<BluezDeviceSource>(); });
-  return true;
-}();
+}
 
-}  // namespace
 }  // namespace wendlock
