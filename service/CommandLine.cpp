@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "chars/TextEncodings.h"
-#include "service/platform/gtk/GtkPasteboard.h"
+#include "service/platform/Desktop.h"
 
 namespace wendlock {
 namespace {
@@ -170,11 +170,13 @@ std::shared_ptr<orvin::Pasteboard> makeRequestPasteboard(const Options& options,
       return nullptr;
     case Options::Source::Selection:
     case Options::Source::Clipboard: {
-      auto desktop = desktopPasteboard(options.source == Options::Source::Selection
-                                           ? DesktopSelection::Primary
-                                           : DesktopSelection::Clipboard);
-      if (!desktop) *error = "no display";
-      return desktop;
+      Desktop* d = desktop(error);
+      if (d == nullptr) return nullptr;
+      auto selection =
+          d->selection(options.source == Options::Source::Selection ? DesktopSelection::Primary
+                                                                    : DesktopSelection::Clipboard);
+      if (!selection) *error = "the display offers no selection";
+      return selection;
     }
     case Options::Source::Inline:
       bytes = options.text;

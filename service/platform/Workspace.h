@@ -14,8 +14,8 @@ class NSWorkspace {
  public:
   static NSWorkspace& sharedWorkspace();
 
-  // Opens `path` with the desktop's default viewer (GIO, which follows the
-  // xdg-open settings); false when there is none or it fails to start.
+  // Opens `path` with the desktop's default viewer (GIO, loaded for it, which
+  // follows the xdg-open settings); false when there is none or it fails to start.
   bool openFile(const orvin::String& path);
   // "NSApplicationName": the frontmost application's name where the display
   // tells it; an empty map otherwise.

@@ -33,6 +33,7 @@ class RecordingFrontEnd : public FrontEnd {
     return noticeAnswer;
   }
   void beep() override { ++beeps; }
+  void activate() override { ++activations; }
   using FrontEnd::chooseDevice;
   std::optional<std::size_t> chooseDevice(const std::vector<ServiceRecord>& devices) override {
     choosers.push_back(devices.size());
@@ -42,6 +43,7 @@ class RecordingFrontEnd : public FrontEnd {
   std::vector<std::string> alerts;   // "title: message"
   std::vector<std::string> notices;  // "title: message [default/alternate]"
   int beeps = 0;
+  int activations = 0;
   std::vector<std::size_t> choosers;  // how many devices each chooser offered
   Answer noticeAnswer = Answer::Default;
   std::optional<std::size_t> choice;  // nullopt: the user cancels
@@ -73,6 +75,21 @@ std::shared_ptr<orvin::InMemoryPasteboard> pasteboardWith(const Entries& entries
 inline std::shared_ptr<orvin::InMemoryPasteboard> plainPasteboard(const std::string& utf8) {
   return pasteboardWith({{orvin::NSStringPboardType, utf8}});
 }
+
+// Environment variables set for a test; the old values come back when the
+// object goes.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment() = default;
+  ~ScopedEnvironment();
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+  // nullopt unsets it.
+  void set(const char* name, const std::optional<std::string>& value);
+
+ private:
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
 
 // The folder WENDLOCK_RESOURCES names for the whole test run.
 const std::string& resourceDirectory();
