@@ -82,7 +82,7 @@ class String {
   [[nodiscard]] std::string toUtf8() const;
 
   // Exact code-unit equality; nil equals only nil.
-  friend bool operator==(const String& a, const String& b) noexcept;
+  friend ORVIN_EXPORT bool operator==(const String& a, const String& b) noexcept;
 
  protected:
   explicit String(StringStorage* adopted) noexcept : storage_(adopted) {}
