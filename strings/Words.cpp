@@ -2,6 +2,7 @@
 
 #include "chars/CharacterSetReps.h"
 #include "chars/InlineCharacterBuffer.h"
+#include "strings/internal/UnitReading.h"
 
 namespace orvin {
 namespace {
@@ -27,7 +28,7 @@ bool indexInside(NSInteger index, NSInteger length) {
 
 String textOfRange(const String& s, NSRange range) {
   if (s.isNil()) return s;
-  return range.location == NSNotFound ? String(u"") : s.substring(range);
+  return range.location == NSNotFound ? detail::constantEmptyString() : s.substring(range);
 }
 
 constexpr bool isCurlyQuote(unichar c) {

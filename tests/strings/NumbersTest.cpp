@@ -41,10 +41,17 @@ TEST_P(Numbers, CountsRunsOfAsciiDigits) {
     NSUInteger count;
   };
   const Case cases[] = {
-      {u"a1b22c333", 3}, {u"1.5", 2},      {u"abc", 0},          {u"", 0}, {u"7", 1}, {u"-3", 1},
-      {u"x9", 1},        {u"12 34 56", 3}, {u"\u0663\u0664", 0},  // Arabic-Indic digits are not
-                                                                  // digits here
-      {u"\u00B2", 0},                                             // nor is a superscript two
+      {u"a1b22c333", 3},
+      {u"1.5", 2},
+      {u"abc", 0},
+      {u"", 0},
+      {u"7", 1},
+      {u"-3", 1},
+      {u"x9", 1},
+      {u"12 34 56", 3},
+      {u"\u0663\u0664", 0},  // Arabic-Indic digits are not
+                             // digits here
+      {u"\u00B2", 0},        // nor is a superscript two
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(test::utf8(c.text));
