@@ -13,7 +13,10 @@
 #include <initializer_list>
 #include <vector>
 
+#include "chars/Export.h"
 #include "chars/String.h"
+
+ORVIN_PUBLIC_BEGIN
 
 namespace orvin {
 
@@ -37,3 +40,5 @@ namespace orvin {
 [[nodiscard]] NSUInteger typedValueForKeys(const String& s, std::initializer_list<String> keys);
 
 }  // namespace orvin
+
+ORVIN_PUBLIC_END

@@ -3,7 +3,10 @@
 // window does.
 #pragma once
 
+#include "chars/Export.h"
 #include "chars/MutableString.h"
+
+ORVIN_PUBLIC_BEGIN
 
 namespace orvin {
 
@@ -33,3 +36,5 @@ namespace orvin {
                                                                           const String& remove);
 
 }  // namespace orvin
+
+ORVIN_PUBLIC_END

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "chars/StandardWalk.h"
-#include "chars/StringSearch.h"
 #include "chars/StringServices.h"
+#include "chars/internal/StringSearch.h"
 
 namespace orvin {
 namespace {

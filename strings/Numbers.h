@@ -11,7 +11,10 @@
 #include <cstdint>
 #include <span>
 
+#include "chars/Export.h"
 #include "chars/String.h"
+
+ORVIN_PUBLIC_BEGIN
 
 namespace orvin {
 
@@ -51,3 +54,5 @@ namespace orvin {
 [[nodiscard]] NSUInteger getChars(const String& s, std::span<std::uint8_t> buffer);
 
 }  // namespace orvin
+
+ORVIN_PUBLIC_END

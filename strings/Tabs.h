@@ -8,7 +8,10 @@
 // running out of memory (an expansion too long to hold included).
 #pragma once
 
+#include "chars/Export.h"
 #include "chars/MutableString.h"
+
+ORVIN_PUBLIC_BEGIN
 
 namespace orvin {
 
@@ -26,3 +29,5 @@ void decodeTabs(MutableString& s, NSUInteger width);
 void encodeTabs(MutableString& s, NSUInteger width);
 
 }  // namespace orvin
+
+ORVIN_PUBLIC_END

@@ -13,7 +13,10 @@
 
 #include <cstdint>
 
+#include "chars/Export.h"
 #include "chars/String.h"
+
+ORVIN_PUBLIC_BEGIN
 
 namespace orvin {
 
@@ -53,3 +56,5 @@ namespace orvin {
                                          const std::uint8_t* separators);
 
 }  // namespace orvin
+
+ORVIN_PUBLIC_END

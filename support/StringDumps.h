@@ -7,7 +7,10 @@
 // string.
 #pragma once
 
+#include "chars/Export.h"
 #include "chars/String.h"
+
+ORVIN_PUBLIC_BEGIN
 
 namespace orvin {
 
@@ -31,3 +34,5 @@ void dump(const String& s);
 void dumpAsArray(const String& s);
 
 }  // namespace orvin
+
+ORVIN_PUBLIC_END

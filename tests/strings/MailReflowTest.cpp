@@ -5,7 +5,7 @@
 #include <string>
 
 #include "StorageForms.h"
-#include "chars/WorkMemory.h"
+#include "chars/internal/TestHooks.h"
 
 namespace orvin {
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "StorageForms.h"
-#include "chars/WorkMemory.h"
+#include "chars/internal/TestHooks.h"
 
 namespace orvin {
 namespace {
