@@ -37,6 +37,33 @@ NSUInteger expandedLength(const unichar* chars, NSUInteger n, NSUInteger width) 
   return anyTab ? length : 0;
 }
 
+// Each run of U+0020 and U+0009 that ends at a tab stop becomes one tab.
+// `out` may be `in`: a run only ever shrinks.
+detail::Rewritten joinSpaceRuns(const unichar* in, NSUInteger n, unichar* out, NSUInteger width) {
+  constexpr NSUInteger kNoRun = NSNotFound;
+  detail::Rewritten result;
+  NSUInteger w = 0;
+  NSUInteger column = 0;
+  NSUInteger run = kNoRun;  // where the open run starts in `out`
+  for (NSUInteger r = 0; r < n; ++r) {
+    const unichar c = in[r];
+    out[w++] = c;
+    column = nextColumn(c, column, width);
+    if (c != u' ' && c != u'\t') {
+      run = kNoRun;
+      continue;
+    }
+    if (run == kNoRun) run = w - 1;
+    if (column != 0) continue;
+    result.changed = result.changed || w - run != 1 || c != u'\t';
+    out[run] = u'\t';
+    w = run + 1;
+    run = kNoRun;
+  }
+  result.length = w;
+  return result;
+}
+
 }  // namespace
 
 void decodeTabs(MutableString& s, NSUInteger width) {
@@ -63,33 +90,9 @@ void decodeTabs(MutableString& s, NSUInteger width) {
 
 void encodeTabs(MutableString& s, NSUInteger width) {
   if (width == 0) return;
-  constexpr NSUInteger kNoRun = NSNotFound;
-  (void)detail::rewriteInPlace(s, detail::CompactText::viaWorkBuffer,
-                               [width](const unichar* in, NSUInteger n, unichar* out) {
-                                 detail::Rewritten result;
-                                 NSUInteger w = 0;
-                                 NSUInteger column = 0;
-                                 NSUInteger run =
-                                     kNoRun;  // where the open run of spaces starts in `out`
-                                 for (NSUInteger r = 0; r < n; ++r) {
-                                   const unichar c = in[r];
-                                   out[w++] = c;
-                                   column = nextColumn(c, column, width);
-                                   if (c != u' ' && c != u'\t') {
-                                     run = kNoRun;
-                                     continue;
-                                   }
-                                   if (run == kNoRun) run = w - 1;
-                                   if (column != 0) continue;
-                                   // The run reaches a tab stop: one tab stands for all of it.
-                                   result.changed = result.changed || w - run != 1 || c != u'\t';
-                                   out[run] = u'\t';
-                                   w = run + 1;
-                                   run = kNoRun;
-                                 }
-                                 result.length = w;
-                                 return result;
-                               });
+  detail::rewriteInPlace(s, [width](const unichar* in, NSUInteger n, unichar* out) {
+    return joinSpaceRuns(in, n, out, width);
+  });
 }
 
 }  // namespace orvin
