@@ -8,6 +8,11 @@
 ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
+namespace detail {
+struct MutableStringAccess;  // the library's in-place editors
+                             // (chars/internal/MutableStringAccess.h)
+}
+
 class MutableString : public String {
  public:
   // The empty string (never nil).
@@ -53,6 +58,8 @@ class MutableString : public String {
   void trimWhitespace();
 
  private:
+  friend struct detail::MutableStringAccess;
+
   // Both answer false, leaving the text as it was, when memory runs out.
   bool replaceUnchecked(NSRange range, const unichar* chars, NSUInteger length);
   bool replaceWithUtf16(const std::u16string& text);

@@ -26,6 +26,15 @@ class WorkBuffer {
   [[nodiscard]] bool ok() const noexcept { return data_ != nullptr; }
   [[nodiscard]] unichar* data() noexcept { return data_; }
   [[nodiscard]] bool isOnHeap() const noexcept { return data_ != stack_ && data_ != nullptr; }
+  // Hands the heap block over to the caller, who frees it with
+  // releaseWorkMemory; the buffer is then empty (ok() false). nullptr when
+  // the buffer is on the stack, which stays in place.
+  [[nodiscard]] unichar* takeHeapBlock() noexcept {
+    if (!isOnHeap()) return nullptr;
+    unichar* block = data_;
+    data_ = nullptr;
+    return block;
+  }
 
  private:
   unichar stack_[kStackUnits];
