@@ -50,14 +50,19 @@ String rewrittenString(const String& s, Rewrite&& rewrite) {
   return copied.isNil() ? s : copied;
 }
 
-// Rewrites `s` in place. False, leaving the text unchanged, when memory runs
-// out (the unshared copy of shared storage, or the work buffer of a compact
-// text above 256 code units).
+// Where an in-place rewrite of a compact text (which has no direct pointer)
+// does its work: in a work buffer, whose failure leaves the text unchanged,
+// or in the text's own storage, made UTF-16 first.
+enum class CompactText { viaWorkBuffer, inOwnStorage };
+
+// Rewrites `s` in place; a text with a direct pointer is rewritten in its own
+// storage, made unshared first. False, leaving the text unchanged, when
+// memory runs out.
 template <class Rewrite>
-bool rewriteInPlace(MutableString& s, Rewrite&& rewrite) {
+bool rewriteInPlace(MutableString& s, CompactText compact, Rewrite&& rewrite) {
   const NSUInteger n = s.length();
   if (n == 0) return true;
-  if (s.charactersPtr() != nullptr) {
+  if (s.charactersPtr() != nullptr || compact == CompactText::inOwnStorage) {
     unichar* units = MutableStringAccess::uniqueCharacters(s);
     if (units == nullptr) return false;
     const Rewritten r = rewrite(units, n, units);
