@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "InPlaceEdits.h"
 #include "StorageForms.h"
 #include "chars/CharacterSetReps.h"
 #include "chars/ConversionTables.h"
@@ -109,36 +110,23 @@ TEST_P(RemovingCharacters, TextAndIdentityOfEachResult) {
   }
 }
 
-struct EditCase {
-  const char* op;
-  std::function<NSUInteger(MutableString&)> edit;  // answers the length
-  std::u16string in;
-  std::u16string out;
-};
-
-// The in-place removals answer nothing; their cases check the length.
-template <void (*Edit)(MutableString&)>
-NSUInteger lengthAfter(MutableString& m) {
-  Edit(m);
-  return m.length();
-}
 auto removing(unichar c) {
-  return [c](MutableString& m) {
-    removeCharacters(m, c);
-    return m.length();
-  };
+  return [c](MutableString& m) { removeCharacters(m, c); };
 }
 auto removingOf(const String& chars) {
-  return [chars](MutableString& m) {
-    removeCharactersOfString(m, chars);
-    return m.length();
-  };
+  return [chars](MutableString& m) { removeCharactersOfString(m, chars); };
+}
+// The collapses answer the length afterwards.
+template <NSUInteger (*Collapse)(MutableString&)>
+void collapsing(MutableString& m) {
+  const NSUInteger answered = Collapse(m);
+  EXPECT_EQ(answered, m.length());
 }
 NSUInteger collapseWhite(MutableString& m) {
   return removeMultipleSpacesAndFeeds(m, true);
 }
 
-const EditCase kEditCases[] = {
+const test::EditCase kEditCases[] = {
     {"removeCharacters", removing(u'a'), u"banana", u"bnn"},
     {"removeCharacters", removing(u'a'), u"aaa", u""},
     {"removeCharacters", removing(0xD83D), u"\xD83D", u""},
@@ -154,33 +142,22 @@ const EditCase kEditCases[] = {
     {"ofString", removingOf(u"\xDE00"), u"\xDE00x\U0001F600", u"x\U0001F600"},
     {"ofString", removingOf(u"\U0001F600"), u"\xD83D\xD83D", u"\xD83D\xD83D"},
     {"ofString", removingOf(u"x\U0001F600"), u"\U0001F600x\U0001F601", u"\U0001F601"},
-    {"removeTabs", lengthAfter<removeTabs>, u"\t\t\t", u""},
-    {"removeFeeds", lengthAfter<removeFeeds>, u"\r\na\u2029b\x0003", u"ab"},
-    {"removeSpaces", lengthAfter<removeSpaces>, u" a\u3000\n", u"a\n"},
-    {"removeWhite", lengthAfter<removeWhiteCharacters>, u" a\u3000\n", u"a"},
-    {"removeDigits", lengthAfter<removeDigits>, u"1a22b3", u"ab"},
-    {"removeDigits", lengthAfter<removeDigits>, u"ab", u"ab"},
-    {"multipleSpaces", removeMultipleSpaces, u"  ", u" "},
-    {"multipleSpaces", removeMultipleSpaces, u"", u""},
-    {"multipleSpaces", removeMultipleSpaces, u"a \t b\n\n", u"a b\n\n"},
-    {"multipleWhite", collapseWhite, u"a\r\n b ", u"a b "},
-    {"multipleFeeds", removeMultipleFeeds, u"a\r\n\nb\n", u"a\nb\n"},
-    {"multipleFeeds", removeMultipleFeeds, u"ab", u"ab"},
+    {"removeTabs", removeTabs, u"\t\t\t", u""},
+    {"removeFeeds", removeFeeds, u"\r\na\u2029b\x0003", u"ab"},
+    {"removeSpaces", removeSpaces, u" a\u3000\n", u"a\n"},
+    {"removeWhite", removeWhiteCharacters, u" a\u3000\n", u"a"},
+    {"removeDigits", removeDigits, u"1a22b3", u"ab"},
+    {"removeDigits", removeDigits, u"ab", u"ab"},
+    {"multipleSpaces", collapsing<removeMultipleSpaces>, u"  ", u" "},
+    {"multipleSpaces", collapsing<removeMultipleSpaces>, u"", u""},
+    {"multipleSpaces", collapsing<removeMultipleSpaces>, u"a \t b\n\n", u"a b\n\n"},
+    {"multipleWhite", collapsing<collapseWhite>, u"a\r\n b ", u"a b "},
+    {"multipleFeeds", collapsing<removeMultipleFeeds>, u"a\r\n\nb\n", u"a\nb\n"},
+    {"multipleFeeds", collapsing<removeMultipleFeeds>, u"ab", u"ab"},
 };
 
-// Each edit gives the text and its length; copies taken before, of the
-// string or of the mutable string, keep their text.
 TEST_P(RemovingCharacters, InPlaceEdits) {
-  for (const EditCase& c : kEditCases) {
-    SCOPED_TRACE(std::string(c.op) + " of \"" + test::utf8(c.in) + "\"");
-    const String before = make(c.in);
-    MutableString m(before);
-    const MutableString copy = m;
-    EXPECT_EQ(c.edit(m), c.out.size());
-    EXPECT_EQ(textOf(m), c.out);
-    EXPECT_EQ(textOf(before), c.in);
-    EXPECT_EQ(textOf(copy), c.in);
-  }
+  test::expectEdits(GetParam(), kEditCases);
   MutableString self(make(u"abc"));
   removeCharactersOfString(self, self);
   EXPECT_EQ(textOf(self), u"");

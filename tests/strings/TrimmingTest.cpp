@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "InPlaceEdits.h"
 #include "StorageForms.h"
 #include "chars/internal/TestHooks.h"
 #include "strings/internal/UnitReading.h"
@@ -162,14 +163,7 @@ TEST_P(Trimming, RangesAreCutAtTheEnd) {
   EXPECT_TRUE(stringByTrimmingSpacesInRange(String(), {0, 1}, true).isNil());
 }
 
-struct EditCase {
-  const char* op;
-  std::function<void(MutableString&)> edit;
-  std::u16string in;
-  std::u16string out;
-};
-
-const EditCase kEditCases[] = {
+const test::EditCase kEditCases[] = {
     {"trimCharacter", [](MutableString& m) { trimCharacter(m, u'x'); }, u"xxx", u""},
     {"trimCharacter", [](MutableString& m) { trimCharacter(m, u'x'); }, u"xaxbx", u"axb"},
     {"trimPrefix", [](MutableString& m) { trimPrefixCharacter(m, u'x'); }, u"xxaxx", u"axx"},
@@ -186,14 +180,7 @@ const EditCase kEditCases[] = {
 
 // In-place trims edit the text and leave a copy taken before alone.
 TEST_P(Trimming, InPlaceEdits) {
-  for (const EditCase& c : kEditCases) {
-    SCOPED_TRACE(std::string(c.op) + " of \"" + test::utf8(c.in) + "\"");
-    const String before = make(c.in);
-    MutableString m(before);
-    c.edit(m);
-    EXPECT_EQ(textOf(m), c.out);
-    EXPECT_EQ(textOf(before), c.in);
-  }
+  test::expectEdits(GetParam(), kEditCases);
 }
 
 // Long runs cross the inline reader's 64-unit window and the 256-unit stack
