@@ -1,10 +1,14 @@
 #include "strings/Trimming.h"
 
+#include <unicode/uchar.h>
+
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "chars/CharacterSetReps.h"
 #include "chars/StandardWalk.h"
+#include "chars/internal/MutableStringAccess.h"
 #include "strings/FeedCharacters.h"
 #include "strings/internal/UnitReading.h"
 
@@ -73,12 +77,34 @@ bool isEllipsis(unichar c) {
   return c == u'.' || c == u'\u2026';
 }
 
-// The length of the run of `member` at the end of `s`.
+// The platform's white space: the Unicode White_Space property.
+bool isUnicodeWhiteSpace(unichar c) {
+  return u_isUWhiteSpace(c) != 0;
+}
+
+// The kept span as a string of its own, never the string itself (nil for
+// nil).
 template <class Member>
-NSUInteger trailingRun(const String& s, Member&& member) {
+String newTrimmedString(const String& s, unsigned ends, Member&& member) {
+  if (s.isNil()) return s;
   const NSUInteger length = s.length();
-  if (length == 0) return 0;
-  return length - trimmedSpan(s, Span{0, length}, kEnd, member).end;
+  const Span kept = length == 0 ? Span{} : trimmedSpan(s, Span{0, length}, ends, member);
+  return detail::newSubstring(s, NSRange{kept.first, kept.end - kept.first});
+}
+
+// Trims `s` in place to what trimmedSpan keeps, with one move. Without
+// memory for an unshared copy of shared storage the text stays as it was.
+template <class Member>
+void trimInPlace(MutableString& s, unsigned ends, Member&& member) {
+  const NSUInteger length = s.length();
+  if (length == 0) return;
+  const Span kept = trimmedSpan(s, Span{0, length}, ends, member);
+  const NSUInteger keptLength = kept.end - kept.first;
+  if (keptLength == length) return;
+  unichar* units = detail::MutableStringAccess::uniqueCharacters(s);
+  if (units == nullptr) return;
+  std::memmove(units, units + kept.first, keptLength * sizeof(unichar));
+  detail::MutableStringAccess::truncate(s, keptLength);
 }
 
 }  // namespace
@@ -141,16 +167,11 @@ String stringByTrimmingDigits(const String& s) {
 }
 
 String stringByTrimmingFeeds(const String& s) {
-  if (s.isNil()) return s;
-  return detail::newSubstring(s, NSRange{0, s.length() - trailingRun(s, isFeedCharacter)});
+  return newTrimmedString(s, kEnd, isFeedCharacter);
 }
 
 String stringByTrimmingWhiteSpaces(const String& s) {
-  if (s.isNil()) return s;
-  MutableString copy(s);
-  copy.trimWhitespace();
-  if (copy.isIdenticalTo(s)) return detail::newSubstring(s, NSRange{0, s.length()});
-  return copy;
+  return newTrimmedString(s, kBoth, isUnicodeWhiteSpace);
 }
 
 NSRange trimWhiteSpacesInRange(const String& s, NSRange range) {
@@ -166,30 +187,23 @@ NSRange trimSpacesInRange(const String& s, NSRange range, bool feeds) {
 }
 
 void trimWhiteSpaces(MutableString& s) {
-  s.trimWhitespace();
+  trimInPlace(s, kBoth, isUnicodeWhiteSpace);
 }
 
 void trimCharacter(MutableString& s, unichar c) {
-  trimPrefixCharacter(s, c);
-  trimSuffixCharacter(s, c);
+  trimInPlace(s, kBoth, [c](unichar u) { return u == c; });
 }
 
 void trimPrefixCharacter(MutableString& s, unichar c) {
-  const NSUInteger length = s.length();
-  if (length == 0) return;
-  const NSUInteger run =
-      trimmedSpan(s, Span{0, length}, kStart, [c](unichar u) { return u == c; }).first;
-  if (run != 0) s.deleteCharactersInRange(NSRange{0, run});
+  trimInPlace(s, kStart, [c](unichar u) { return u == c; });
 }
 
 void trimSuffixCharacter(MutableString& s, unichar c) {
-  const NSUInteger run = trailingRun(s, [c](unichar u) { return u == c; });
-  if (run != 0) s.deleteCharactersInRange(NSRange{s.length() - run, run});
+  trimInPlace(s, kEnd, [c](unichar u) { return u == c; });
 }
 
 void trimFeeds(MutableString& s) {
-  const NSUInteger run = trailingRun(s, isFeedCharacter);
-  if (run != 0) s.deleteCharactersInRange(NSRange{s.length() - run, run});
+  trimInPlace(s, kEnd, isFeedCharacter);
 }
 
 }  // namespace orvin

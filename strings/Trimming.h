@@ -96,7 +96,7 @@ namespace orvin {
 void trimWhiteSpaces(MutableString& s);
 
 // In place: the code unit `c` removed at both ends (the prefix run first),
-// at the start, at the end. Each run goes with one deletion.
+// at the start, at the end, with one move of the code units kept.
 //   MutableString m(u"xxaxx"); trimSuffixCharacter(m, u'x');  // m == u"xxa"
 void trimCharacter(MutableString& s, unichar c);
 void trimPrefixCharacter(MutableString& s, unichar c);
