@@ -11,7 +11,6 @@
 namespace orvin {
 namespace {
 
-using detail::CompactText;
 using detail::rewriteInPlace;
 using detail::Rewritten;
 using detail::rewrittenString;
@@ -101,7 +100,7 @@ String alwaysNewFiltered(const String& s, Keep keep) {
 // In-place deletion of every code unit that `keep` rejects.
 template <class Keep>
 void removeInPlace(MutableString& s, Keep keep) {
-  (void)rewriteInPlace(s, CompactText::inOwnStorage, filter(keep, Report::whenDropped));
+  rewriteInPlace(s, filter(keep, Report::whenDropped));
 }
 
 void removeNotInRep(MutableString& s, const std::uint8_t* rep) {
@@ -110,7 +109,7 @@ void removeNotInRep(MutableString& s, const std::uint8_t* rep) {
 
 template <class Member>
 NSUInteger collapseInPlace(MutableString& s, Member member, unichar replacement) {
-  (void)rewriteInPlace(s, CompactText::viaWorkBuffer, collapse(member, replacement));
+  rewriteInPlace(s, collapse(member, replacement));
   return s.length();
 }
 
@@ -201,19 +200,18 @@ void removeCharactersOfString(MutableString& s, const String& chars) {
   // A copy of its own: `chars` may be `s`, whose storage the edit rewrites.
   const String set = chars;
   (void)walkCharacters(set, false, false, [&s](const unichar* units, NSUInteger m) {
-    return rewriteInPlace(
-        s, CompactText::inOwnStorage, [units, m](const unichar* in, NSUInteger n, unichar* out) {
-          NSUInteger w = 0;
-          for (NSUInteger r = 0; r < n;) {
-            const NSUInteger size =
-                U16_IS_LEAD(in[r]) && r + 1 < n && U16_IS_TRAIL(in[r + 1]) ? 2 : 1;
-            if (!isInCharacters(units, m, in + r, size)) {
-              for (NSUInteger k = 0; k < size; ++k) out[w++] = in[r + k];
-            }
-            r += size;
-          }
-          return Rewritten{w, w != n};
-        });
+    rewriteInPlace(s, [units, m](const unichar* in, NSUInteger n, unichar* out) {
+      NSUInteger w = 0;
+      for (NSUInteger r = 0; r < n;) {
+        const NSUInteger size = U16_IS_LEAD(in[r]) && r + 1 < n && U16_IS_TRAIL(in[r + 1]) ? 2 : 1;
+        if (!isInCharacters(units, m, in + r, size)) {
+          for (NSUInteger k = 0; k < size; ++k) out[w++] = in[r + k];
+        }
+        r += size;
+      }
+      return Rewritten{w, w != n};
+    });
+    return true;
   });
 }
 

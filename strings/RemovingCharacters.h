@@ -13,11 +13,13 @@
 // string (also when its text equals the input). A nil string gives nil. When
 // memory runs out (a work buffer above 256 code units, the new string), and
 // when a rep or table the operation needs cannot be built, they answer the
-// string itself and the in-place collapses leave the text as it was: the
+// string itself and the in-place functions leave the text as it was: the
 // caller cannot tell that nothing happened.
 //
 // The in-place functions never write through storage a copy shares: a copy
-// taken before the edit keeps its text.
+// taken before the edit keeps its text. Text held by this MutableString alone
+// is edited where it is and cannot fail; shared or compact text is read
+// where it is into a new text (a work buffer above 256 code units).
 #pragma once
 
 #include <cstdint>

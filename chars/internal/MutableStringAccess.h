@@ -4,10 +4,18 @@
 #pragma once
 
 #include "chars/MutableString.h"
+#include "chars/internal/StringStorage.h"
 
 namespace orvin::detail {
 
 struct MutableStringAccess {
+  // True when the text is UTF-16 that `s` alone holds and may grow, so an
+  // edit in place copies nothing.
+  [[nodiscard]] static bool holdsUnsharedUtf16(const MutableString& s) noexcept {
+    const StringStorage* storage = s.storage_;
+    return storage != nullptr && storage->kind == StringStorage::Kind::Utf16Owned &&
+           storage->refs.load(std::memory_order_acquire) == 1;
+  }
   // The text's code units, writable and held by `s` alone: storage shared
   // with copies, or compact, is copied first, so copies keep their text.
   // nullptr when that copy cannot be allocated; the text is then unchanged.

@@ -50,30 +50,24 @@ String rewrittenString(const String& s, Rewrite&& rewrite) {
   return copied.isNil() ? s : copied;
 }
 
-// Where an in-place rewrite of a compact text (which has no direct pointer)
-// does its work: in a work buffer, whose failure leaves the text unchanged,
-// or in the text's own storage, made UTF-16 first.
-enum class CompactText { viaWorkBuffer, inOwnStorage };
-
-// Rewrites `s` in place; a text with a direct pointer is rewritten in its own
-// storage, made unshared first. False, leaving the text unchanged, when
-// memory runs out.
+// Rewrites `s` in place: unshared UTF-16 storage where it is; storage
+// shared with copies (which keep their text) or compact is read where it is
+// into a new text, built as rewrittenString builds it. When memory runs out
+// (a work buffer above 256 code units) the text stays as it was.
 template <class Rewrite>
-bool rewriteInPlace(MutableString& s, CompactText compact, Rewrite&& rewrite) {
+void rewriteInPlace(MutableString& s, Rewrite&& rewrite) {
   const NSUInteger n = s.length();
-  if (n == 0) return true;
-  if (s.charactersPtr() != nullptr || compact == CompactText::inOwnStorage) {
+  if (n == 0) return;
+  if (MutableStringAccess::holdsUnsharedUtf16(s)) {
     unichar* units = MutableStringAccess::uniqueCharacters(s);
-    if (units == nullptr) return false;
     const Rewritten r = rewrite(units, n, units);
     if (r.changed) MutableStringAccess::truncate(s, r.length);
-    return true;
+    return;
   }
-  WorkBuffer buffer(n);
-  if (!buffer.ok()) return false;
-  s.getCharacters(buffer.data(), NSRange{0, n});
-  const Rewritten r = rewrite(buffer.data(), n, buffer.data());
-  return !r.changed || MutableStringAccess::replaceAll(s, buffer.data(), r.length);
+  // One pass from the storage into the new text; no copy at all when the
+  // rewrite changes nothing.
+  const String rewritten = rewrittenString(s, rewrite);
+  if (!rewritten.isIdenticalTo(s)) s = MutableString(rewritten);
 }
 
 }  // namespace orvin::detail

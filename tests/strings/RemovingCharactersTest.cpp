@@ -158,7 +158,7 @@ TEST_P(RemovingCharacters, LongTextsMatchReference) {
 
 // Without memory the immutable forms give the string itself and the
 // in-place collapse leaves the text; only texts above 256 code units need a
-// work buffer, and the in-place collapse only for compact storage.
+// work buffer, and the in-place collapse only for text it shares.
 TEST_P(RemovingCharacters, WithoutWorkBuffer) {
   for (std::size_t length : {256u, 257u}) {
     SCOPED_TRACE(length);
@@ -169,9 +169,14 @@ TEST_P(RemovingCharacters, WithoutWorkBuffer) {
     EXPECT_EQ(stringByRemovingDigits(s).isIdenticalTo(s), heap);
     testhooks::failNextWorkAllocations(1);
     EXPECT_EQ(stringByRemovingMultipleSpacesAndFeeds(s, false).isIdenticalTo(s), heap);
-    MutableString m(s);
+    MutableString shared(s);
     testhooks::failNextWorkAllocations(1);
-    EXPECT_EQ(removeMultipleSpaces(m), heap && s.isCompact() ? length : length - 1);
+    EXPECT_EQ(removeMultipleSpaces(shared), heap ? length : length - 1);
+    // Text this string holds alone needs no buffer.
+    MutableString own(s);
+    own.appendString(u"  ");
+    testhooks::failNextWorkAllocations(1);
+    EXPECT_EQ(removeMultipleSpaces(own), length - 1);
     testhooks::resetWorkAllocationFailures();
   }
 }
