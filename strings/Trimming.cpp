@@ -92,8 +92,9 @@ String newTrimmedString(const String& s, unsigned ends, Member&& member) {
   return detail::newSubstring(s, NSRange{kept.first, kept.end - kept.first});
 }
 
-// Trims `s` in place to what trimmedSpan keeps, with one move. Without
-// memory for an unshared copy of shared storage the text stays as it was.
+// Trims `s` in place to what trimmedSpan keeps, with one move (one copy of
+// the kept code units when the text is shared or compact). Without memory
+// for that copy the text stays as it was.
 template <class Member>
 void trimInPlace(MutableString& s, unsigned ends, Member&& member) {
   const NSUInteger length = s.length();
@@ -101,8 +102,13 @@ void trimInPlace(MutableString& s, unsigned ends, Member&& member) {
   const Span kept = trimmedSpan(s, Span{0, length}, ends, member);
   const NSUInteger keptLength = kept.end - kept.first;
   if (keptLength == length) return;
+  if (!detail::MutableStringAccess::holdsUnsharedUtf16(s)) {
+    // Shared or compact text: copy only what is kept.
+    const String keptText = s.substring(NSRange{kept.first, keptLength});
+    if (!keptText.isNil()) s = MutableString(keptText);
+    return;
+  }
   unichar* units = detail::MutableStringAccess::uniqueCharacters(s);
-  if (units == nullptr) return;
   std::memmove(units, units + kept.first, keptLength * sizeof(unichar));
   detail::MutableStringAccess::truncate(s, keptLength);
 }
