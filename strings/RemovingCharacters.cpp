@@ -66,6 +66,24 @@ struct NotInRep {
   const std::uint8_t* rep;
   bool operator()(unichar c) const { return !isInCharacterSetRep(rep, c); }
 };
+// Membership in the space or white rep, which hold no printable ASCII: that
+// is checked once per call, so that each letter of common text then costs
+// one comparison instead of a bitmap load.
+class InSpacesRep {
+ public:
+  explicit InSpacesRep(const std::uint8_t* rep) : rep_(rep), printableAsciiFree_(true) {
+    for (unichar c = 0x21; c < 0x7F; ++c) printableAsciiFree_ &= !isInCharacterSetRep(rep, c);
+  }
+  bool operator()(unichar c) const {
+    if (printableAsciiFree_ && static_cast<unichar>(c - 0x21) < 0x5E) return false;
+    return isInCharacterSetRep(rep_, c);
+  }
+
+ private:
+  const std::uint8_t* rep_;
+  bool printableAsciiFree_;
+};
+
 struct Through {
   const unichar* table;
   unichar operator()(unichar c) const { return table[c]; }
@@ -171,7 +189,7 @@ String uppercaseStringByRemovingDigits(const String& s) {
 String stringByRemovingMultipleSpacesAndFeeds(const String& s, bool feeds) {
   const std::uint8_t* rep = spaceOrWhiteRep(feeds);
   if (rep == nullptr) return s;
-  return rewrittenString(s, collapse(InRep{rep}, u' '));
+  return rewrittenString(s, collapse(InSpacesRep(rep), u' '));
 }
 
 String stringByRemovingMultipleFeeds(const String& s) {
@@ -238,7 +256,7 @@ void removeDigits(MutableString& s) {
 NSUInteger removeMultipleSpacesAndFeeds(MutableString& s, bool feeds) {
   const std::uint8_t* rep = spaceOrWhiteRep(feeds);
   if (rep == nullptr) return s.length();
-  return collapseInPlace(s, InRep{rep}, u' ');
+  return collapseInPlace(s, InSpacesRep(rep), u' ');
 }
 
 NSUInteger removeMultipleSpaces(MutableString& s) {
