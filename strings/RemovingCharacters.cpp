@@ -66,9 +66,9 @@ struct NotInRep {
   const std::uint8_t* rep;
   bool operator()(unichar c) const { return !isInCharacterSetRep(rep, c); }
 };
-// Membership in the space or white rep, which hold no printable ASCII: that
-// is checked once per call, so that each letter of common text then costs
-// one comparison instead of a bitmap load.
+// Membership in the space or white rep. Neither holds printable ASCII; when
+// that holds (checked once per call), each letter of common text costs one
+// comparison instead of a bitmap load.
 class InSpacesRep {
  public:
   explicit InSpacesRep(const std::uint8_t* rep) : rep_(rep), printableAsciiFree_(true) {
