@@ -108,7 +108,8 @@ void trimInPlace(MutableString& s, unsigned ends, Member&& member) {
     if (!keptText.isNil()) s = MutableString(keptText);
     return;
   }
-  unichar* units = detail::MutableStringAccess::uniqueCharacters(s);
+  unichar* units = detail::MutableStringAccess::uniqueCharacters(s);  // no copy here
+  if (units == nullptr) return;
   std::memmove(units, units + kept.first, keptLength * sizeof(unichar));
   detail::MutableStringAccess::truncate(s, keptLength);
 }

@@ -59,7 +59,8 @@ void rewriteInPlace(MutableString& s, Rewrite&& rewrite) {
   const NSUInteger n = s.length();
   if (n == 0) return;
   if (MutableStringAccess::holdsUnsharedUtf16(s)) {
-    unichar* units = MutableStringAccess::uniqueCharacters(s);
+    unichar* units = MutableStringAccess::uniqueCharacters(s);  // no copy here
+    if (units == nullptr) return;
     const Rewritten r = rewrite(units, n, units);
     if (r.changed) MutableStringAccess::truncate(s, r.length);
     return;
