@@ -5,13 +5,11 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <string>
 
@@ -70,20 +68,6 @@ inline std::string readFile(const std::string& path) {
 inline mode_t modeOf(const std::string& path) {
   struct stat info {};
   return ::stat(path.c_str(), &info) == 0 ? (info.st_mode & 07777) : 0;
-}
-
-// Runs `check` in a child process that gave up root (as "nobody"), so that
-// permission checks apply; answers the check's result. Without root the
-// child runs as the current user.
-inline bool runUnprivileged(const std::function<bool()>& check) {
-  const pid_t child = ::fork();
-  if (child == 0) {
-    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(2);
-    ::_exit(check() ? 0 : 1);
-  }
-  int status = 0;
-  if (child < 0 || ::waitpid(child, &status, 0) != child) return false;
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 }  // namespace orvin::test

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "StorageForms.h"
 #include "TempFolder.h"
 #include "chars/TextEncodings.h"
