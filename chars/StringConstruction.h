@@ -7,8 +7,10 @@
 #include <optional>
 #include <span>
 
+#include "chars/Export.h"
 #include "chars/MutableString.h"
 
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 // A new mutable string: `first`, then "." and each further string, up to
@@ -40,3 +42,4 @@ namespace orvin {
 [[nodiscard]] String stringWithNullTerminatedCString(const char* bytes, NSUInteger encoding);
 
 }  // namespace orvin
+ORVIN_PUBLIC_END

@@ -10,8 +10,10 @@
 #include <string>
 #include <string_view>
 
+#include "chars/Export.h"
 #include "chars/String.h"
 
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 // The whole content of a regular file, or nullopt: a missing or unreadable
@@ -81,3 +83,4 @@ void setDefaultEncoding(NSUInteger encoding) noexcept;
                                                     bool atomically, NSUInteger* usedEncoding);
 
 }  // namespace orvin
+ORVIN_PUBLIC_END

@@ -13,8 +13,10 @@
 
 #include <cstdint>
 
+#include "chars/Export.h"
 #include "chars/Types.h"
 
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 // Kept for callers written against converters that had to be set up first;
@@ -42,3 +44,4 @@ void initUnicodeConverters() noexcept;
                                                     NSUInteger capacity, NSUInteger* written);
 
 }  // namespace orvin
+ORVIN_PUBLIC_END

@@ -3,8 +3,10 @@
 // the application sets it.
 #pragma once
 
+#include "chars/Export.h"
 #include "chars/String.h"
 
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 // Sets the identifier; nil clears it. Safe from any thread.
@@ -16,3 +18,4 @@ void setApplicationIdentifier(const String& identifier);
 [[nodiscard]] String applicationIdentifier();
 
 }  // namespace orvin
+ORVIN_PUBLIC_END

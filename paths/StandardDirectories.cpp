@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "chars/LazyCache.h"
+#include "chars/internal/LazyCache.h"
 #include "chars/TextFiles.h"
 #include "paths/ApplicationIdentifier.h"
 #include "paths/internal/PathJoining.h"

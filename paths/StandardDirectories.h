@@ -17,8 +17,10 @@
 // not confined to the folder.
 #pragma once
 
+#include "chars/Export.h"
 #include "chars/String.h"
 
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 // "/tmp", shared by every user: create files there only with O_EXCL or
@@ -65,3 +67,4 @@ namespace orvin {
 [[nodiscard]] String pathInUserLibrary(const String& component);
 
 }  // namespace orvin
+ORVIN_PUBLIC_END

@@ -17,9 +17,11 @@
 #include <string_view>
 #include <vector>
 
+#include "chars/Export.h"
 #include "chars/String.h"
 #include "support/Date.h"
 
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 // The user's locale's (LC_TIME) names, built afresh on every call. Months
@@ -54,3 +56,4 @@ namespace orvin {
                                                             bool allowNaturalLanguage);
 
 }  // namespace orvin
+ORVIN_PUBLIC_END

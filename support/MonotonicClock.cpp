@@ -3,7 +3,7 @@
 #include <atomic>
 #include <chrono>
 
-#include "support/internal/MonotonicClockHooks.h"
+#include "support/internal/TestHooks.h"
 
 namespace orvin {
 namespace {

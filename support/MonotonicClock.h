@@ -3,11 +3,15 @@
 // change.
 #pragma once
 
+#include "chars/Export.h"
+
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 // Seconds from an unspecified fixed start (the steady clock), or the test
-// clock's answer while one is set (support/internal/MonotonicClockHooks.h).
+// clock's answer while one is set (support/internal/TestHooks.h).
 //   const double start = monotonicSeconds();
 [[nodiscard]] double monotonicSeconds() noexcept;
 
 }  // namespace orvin
+ORVIN_PUBLIC_END

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "chars/LazyCache.h"
+#include "chars/internal/LazyCache.h"
 #include "chars/StringFormat.h"
 #include "chars/WorkMemory.h"
 #include "support/UserLocale.h"

@@ -14,8 +14,10 @@
 #include <new>
 #include <string_view>
 
+#include "chars/Export.h"
 #include "chars/String.h"
 
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 // Renders numbers with one ICU decimal pattern in one locale. Immutable, so
@@ -79,3 +81,4 @@ class NumberFormatter {
 [[nodiscard]] String stringForSize(std::uint64_t size);
 
 }  // namespace orvin
+ORVIN_PUBLIC_END

@@ -7,9 +7,11 @@
 // or "%@: %fs" with a label.
 #pragma once
 
+#include "chars/Export.h"
 #include "chars/String.h"
 #include "support/Date.h"
 
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 // Starts the stopwatch now; a running one starts over.
@@ -37,3 +39,4 @@ NSTimeInterval measureTimer(const Date& date);
 NSTimeInterval measureTimer(const Date& date, const String& label);
 
 }  // namespace orvin
+ORVIN_PUBLIC_END

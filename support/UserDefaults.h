@@ -22,9 +22,11 @@
 
 #include <memory>
 
+#include "chars/Export.h"
 #include "chars/String.h"
-#include "support/PropertyList.h"
+#include "support/formats/PropertyList.h"
 
+ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 class UserDefaults {
@@ -109,3 +111,4 @@ void setValue(UserDefaults& defaults, const PropertyList& value, const String& k
                                         const PropertyList& fallback);
 
 }  // namespace orvin
+ORVIN_PUBLIC_END

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "support/PropertyList.h"
+#include "support/formats/PropertyList.h"
 
 namespace orvin::detail {
 

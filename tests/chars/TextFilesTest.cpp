@@ -13,7 +13,7 @@
 #include "StorageForms.h"
 #include "TempFolder.h"
 #include "chars/TextEncodings.h"
-#include "chars/WorkMemory.h"
+#include "chars/internal/TestHooks.h"
 
 namespace orvin {
 namespace {

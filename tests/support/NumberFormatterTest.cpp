@@ -11,7 +11,7 @@
 
 #include "ChildProcess.h"
 #include "StorageForms.h"
-#include "chars/WorkMemory.h"
+#include "chars/internal/TestHooks.h"
 #include "support/internal/LibraryTexts.h"
 
 namespace orvin {

@@ -5,9 +5,8 @@
 #include <functional>
 #include <string>
 
-#include "support/Clock.h"
 #include "support/MonotonicClock.h"
-#include "support/internal/MonotonicClockHooks.h"
+#include "support/internal/TestHooks.h"
 
 namespace orvin {
 namespace {
