@@ -65,8 +65,8 @@ BENCHMARK(BM_stringForSize);
 void BM_icuFormatSize(benchmark::State& state) {
   UErrorCode status = U_ZERO_ERROR;
   const icu::number::LocalizedNumberFormatter formatter =
-      icu::number::NumberFormatter::withLocale("en_US")
-          .precision(icu::number::Precision::maxFraction(1));
+      icu::number::NumberFormatter::withLocale("en_US").precision(
+          icu::number::Precision::maxFraction(1));
   for (auto _ : state) {
     icu::UnicodeString text = formatter.formatDouble(kSize / 1048576.0, status).toString(status);
     text += u" MB";

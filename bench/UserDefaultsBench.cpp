@@ -70,11 +70,11 @@ void BM_plistWrite1000(benchmark::State& state) {
     orvin::PropertyList::Dictionary entries;
     for (int i = 0; i < 1000; ++i) entries[keyFor(i)] = round + i;
     const auto data = orvin::dataFromPropertyList(orvin::PropertyList(entries));
-    const bool saved = data && orvin::writeFileBytes(
-                                   path,
-                                   std::string_view(reinterpret_cast<const char*>(data->data()),
-                                                    data->size()),
-                                   true);
+    const bool saved =
+        data &&
+        orvin::writeFileBytes(
+            path, std::string_view(reinterpret_cast<const char*>(data->data()), data->size()),
+            true);
     benchmark::DoNotOptimize(saved);
     ++round;
   }

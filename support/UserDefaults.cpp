@@ -2,7 +2,11 @@
 
 #include <charconv>
 #include <cstdlib>
+#include <functional>
 #include <mutex>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 
 #include "chars/StringPredicates.h"
 #include "chars/StringServices.h"
@@ -16,6 +20,35 @@ namespace orvin {
 
 using Kind = PropertyList::Kind;
 
+namespace {
+
+// The key's code units: the string's own when it has them, else copied.
+class KeyUnits {
+ public:
+  explicit KeyUnits(const String& key) {
+    if (const unichar* direct = key.charactersPtr()) {
+      view_ = std::u16string_view(direct, key.length());
+    } else {
+      copy_ = key.toU16String();
+      view_ = copy_;
+    }
+  }
+  [[nodiscard]] std::u16string_view view() const { return view_; }
+
+ private:
+  std::u16string copy_;
+  std::u16string_view view_;
+};
+
+struct UnitsHash {
+  using is_transparent = void;
+  std::size_t operator()(std::u16string_view units) const noexcept {
+    return std::hash<std::u16string_view>()(units);
+  }
+};
+
+}  // namespace
+
 struct UserDefaults::State {
   mutable std::mutex mutex;
   std::unique_ptr<detail::DefaultsFile> file;  // null: memory only
@@ -23,15 +56,28 @@ struct UserDefaults::State {
   PropertyList::Dictionary persistent;
   PropertyList::Dictionary registered;
   detail::DefaultsChanges changes;  // since the last save
+  // What a read finds for each key, the domains already searched, so that a
+  // read is one hash lookup.
+  std::unordered_map<std::u16string, PropertyList, UnitsHash, std::equal_to<>> resolved;
+
+  void resolve() {
+    resolved.clear();
+    for (const PropertyList::Dictionary* domain : {&registered, &persistent, &arguments}) {
+      for (const auto& [key, value] : *domain) resolved[key.toU16String()] = value;
+    }
+  }
+  void resolve(const String& key) {
+    for (const PropertyList::Dictionary* domain : {&arguments, &persistent, &registered}) {
+      if (const auto found = domain->find(key); found != domain->end()) {
+        resolved[key.toU16String()] = found->second;
+        return;
+      }
+    }
+    resolved.erase(key.toU16String());
+  }
 };
 
 namespace {
-
-const PropertyList& lookUp(const PropertyList::Dictionary& domain, const String& key) {
-  static const PropertyList kNil;
-  const auto found = domain.find(key);
-  return found != domain.end() ? found->second : kNil;
-}
 
 bool isNumber(const PropertyList& value) {
   return value.kind() == Kind::Integer || value.kind() == Kind::Real;
@@ -113,6 +159,7 @@ UserDefaults::UserDefaults(const String& filePath) : state_(std::make_unique<Sta
   if (!path || path->empty() || path->find('\0') != std::string::npos) return;
   state_->file = std::make_unique<detail::DefaultsFile>(std::move(*path));
   if (auto read = state_->file->exchange({})) state_->persistent = std::move(*read);
+  state_->resolve();
 }
 
 UserDefaults::~UserDefaults() = default;
@@ -130,21 +177,19 @@ void UserDefaults::setArguments(int argc, const char* const* argv) {
   }
   std::lock_guard<std::mutex> lock(state_->mutex);
   state_->arguments = std::move(parsed);
+  state_->resolve();
 }
 
 void UserDefaults::registerDefaults(const PropertyList::Dictionary& defaults) {
   std::lock_guard<std::mutex> lock(state_->mutex);
   for (const auto& [key, value] : defaults) state_->registered[key] = value;
+  state_->resolve();
 }
 
 PropertyList UserDefaults::objectForKey(const String& key) const {
   std::lock_guard<std::mutex> lock(state_->mutex);
-  for (const PropertyList::Dictionary* domain :
-       {&state_->arguments, &state_->persistent, &state_->registered}) {
-    const PropertyList& value = lookUp(*domain, key);
-    if (!value.isNil()) return value;
-  }
-  return PropertyList();
+  const auto found = state_->resolved.find(KeyUnits(key).view());
+  return found != state_->resolved.end() ? found->second : PropertyList();
 }
 
 void UserDefaults::setObject(const PropertyList& value, const String& key) {
@@ -153,6 +198,7 @@ void UserDefaults::setObject(const PropertyList& value, const String& key) {
   std::lock_guard<std::mutex> lock(state_->mutex);
   state_->persistent[key] = value;
   state_->changes[key] = value;
+  state_->resolve(key);
 }
 
 void UserDefaults::removeObjectForKey(const String& key) {
@@ -160,6 +206,7 @@ void UserDefaults::removeObjectForKey(const String& key) {
   std::lock_guard<std::mutex> lock(state_->mutex);
   state_->persistent.erase(key);
   state_->changes[key] = std::nullopt;
+  state_->resolve(key);
 }
 
 bool UserDefaults::boolForKey(const String& key) const {
@@ -192,6 +239,7 @@ bool UserDefaults::synchronize() {
   if (!saved) return false;
   state_->persistent = std::move(*saved);
   state_->changes.clear();
+  state_->resolve();
   return true;
 }
 

@@ -1,13 +1,10 @@
-// Test support: a real folder under $TMPDIR (or /tmp) that is removed with
-// everything in it when the test ends, plus plain file helpers that do not
-// go through the code under test.
+// Test support: a real folder under /tmp, removed with its content when the
+// test ends, and plain file helpers that bypass the code under test.
 #pragma once
 
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -18,34 +15,22 @@ namespace orvin::test {
 class TempFolder {
  public:
   TempFolder() {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern =
-        std::string(base != nullptr && *base == '/' ? base : "/tmp") + "/orvin-test-XXXXXX";
+    std::string pattern = "/tmp/orvin-test-XXXXXX";
     if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
   }
   ~TempFolder() {
     std::error_code ignored;
-    // Folders a test made read-only must be writable again to be emptied.
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ignored);
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, ignored)) {
-      if (entry.is_directory(ignored) && !entry.is_symlink(ignored)) {
-        std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ignored);
-      }
-    }
-    std::filesystem::remove_all(path_, ignored);
+    std::filesystem::remove_all(path_, ignored);  // root may remove read-only folders
   }
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
 
   [[nodiscard]] const std::string& path() const { return path_; }
   [[nodiscard]] std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-  // Names in the folder, sorted, for checking that nothing was left behind.
-  [[nodiscard]] std::vector<std::string> names() const {
+  // The names in folder `sub` ("" for the folder itself), sorted.
+  [[nodiscard]] std::vector<std::string> names(const std::string& sub = "") const {
     std::vector<std::string> out;
-    std::error_code ignored;
-    for (const auto& entry : std::filesystem::directory_iterator(path_, ignored)) {
+    for (const auto& entry : std::filesystem::directory_iterator(path_ + "/" + sub)) {
       out.push_back(entry.path().filename().string());
     }
     std::sort(out.begin(), out.end());
