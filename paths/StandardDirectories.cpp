@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "chars/internal/LazyCache.h"
 #include "chars/TextFiles.h"
+#include "chars/internal/LazyCache.h"
 #include "paths/ApplicationIdentifier.h"
 #include "paths/internal/PathJoining.h"
 #include "paths/internal/UserDirs.h"

@@ -8,9 +8,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "chars/internal/LazyCache.h"
 #include "chars/StringFormat.h"
 #include "chars/WorkMemory.h"
+#include "chars/internal/LazyCache.h"
 #include "support/UserLocale.h"
 #include "support/internal/LibraryTexts.h"
 
