@@ -3,8 +3,11 @@
 #include <unicode/uchar.h>
 #include <unicode/utf16.h>
 
+#include <charconv>
 #include <cstdint>
 #include <limits>
+#include <new>
+#include <string>
 #include <string_view>
 
 #include "chars/InlineCharacterBuffer.h"
@@ -172,6 +175,65 @@ NSInteger integerValue(const String& s) {
   if (!negative) return static_cast<NSInteger>(magnitude);
   if (magnitude == limit) return std::numeric_limits<NSInteger>::min();
   return -static_cast<NSInteger>(magnitude);
+}
+
+namespace {
+
+bool isDigitUnit(unichar c) {
+  return c >= u'0' && c <= u'9';
+}
+
+// Appends the digits starting at `i` to `out`; answers how many there were.
+NSInteger takeDigits(InlineCharacterBuffer& in, NSInteger& i, std::string& out) {
+  const NSInteger start = i;
+  for (; i < in.length() && isDigitUnit(in.at(i)); ++i) out.push_back(static_cast<char>(in.at(i)));
+  return i - start;
+}
+
+}  // namespace
+
+double doubleValue(const String& s) {
+  InlineCharacterBuffer in(s);
+  const NSInteger length = in.length();
+  NSInteger i = 0;
+  while (i < length && u_isUWhiteSpace(in.at(i))) ++i;
+  std::string number;
+  if (i < length && (in.at(i) == u'+' || in.at(i) == u'-')) {
+    if (in.at(i) == u'-') number.push_back('-');
+    ++i;
+  }
+  try {
+    NSInteger digits = takeDigits(in, i, number);
+    if (i < length && in.at(i) == u'.') {
+      number.push_back('.');
+      ++i;
+      digits += takeDigits(in, i, number);
+    }
+    if (digits == 0) return 0;
+    if (i < length && (in.at(i) == u'e' || in.at(i) == u'E')) {
+      std::string exponent = "e";
+      NSInteger j = i + 1;
+      if (j < length && (in.at(j) == u'+' || in.at(j) == u'-')) {
+        exponent.push_back(static_cast<char>(in.at(j)));
+        ++j;
+      }
+      if (takeDigits(in, j, exponent) > 0) number += exponent;
+    }
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
+  double value = 0;
+  const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+  if (error == std::errc::result_out_of_range) {
+    // from_chars leaves the value alone here; tell overflow from underflow
+    // by the exponent's sign.
+    const bool tiny = number.find("e-") != std::string::npos;
+    const bool negative = number.front() == '-';
+    if (tiny) return negative ? -0.0 : 0.0;
+    return negative ? -std::numeric_limits<double>::infinity()
+                    : std::numeric_limits<double>::infinity();
+  }
+  return error == std::errc() ? value : 0;
 }
 
 }  // namespace orvin

@@ -40,5 +40,14 @@ namespace orvin {
 //   integerValue(u"  -42 apples")  // -42
 [[nodiscard]] NSInteger integerValue(const String& s);
 
+// Leading white space skipped, then the longest decimal number there: an
+// optional sign, digits with an optional "." and fraction, an optional
+// exponent ("e-3"); 0 when there is none. The same in every locale ("1.5" is
+// one and a half under de_DE too). Too large gives infinity with the sign,
+// too small 0.
+//   doubleValue(u" 2.25 kg")  // 2.25
+//   doubleValue(u"1,5")       // 1
+[[nodiscard]] double doubleValue(const String& s);
+
 }  // namespace orvin
 ORVIN_PUBLIC_END

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "paths/ApplicationIdentifier.h"
 #include "service/CommandLine.h"
 #include "service/Lifecycle.h"
 #include "service/Wendlock.h"
@@ -24,6 +25,8 @@ constexpr const char16_t* kPortName = u"Wendlock";
 
 int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
+  // Names the library's settings folder before anything can reach it.
+  orvin::setApplicationIdentifier(u"wendlock");
   using namespace wendlock;
 
   std::string error;

@@ -9,4 +9,10 @@ namespace orvin::testhooks {
 void setClock(double (*clock)()) noexcept;
 void resetClock() noexcept;
 
+// Makes monotonicSeconds() answer `clock()` until resetMonotonicClock().
+//   static double fake = 10;
+//   testhooks::setMonotonicClock([] { return fake; });
+void setMonotonicClock(double (*clock)()) noexcept;
+void resetMonotonicClock() noexcept;
+
 }  // namespace orvin::testhooks

@@ -23,6 +23,7 @@ set(expected
     ${MANDIR}/man1/wendlock.1
     "${DATADIR}/wendlock/Read Me.pdf"
     ${LOCALEDIR}/de/LC_MESSAGES/wendlock.mo
+    ${LOCALEDIR}/de/LC_MESSAGES/orvin.mo
     ${DATADIR}/applications/wendlock.desktop
     ${INCLUDEDIR}/orvin/chars/String.h
     ${INCLUDEDIR}/orvin/support/Date.h
