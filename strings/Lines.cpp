@@ -27,33 +27,28 @@ void scanLines(NSUInteger length, At&& at, Emit&& emit) {
 }  // namespace
 
 NSUInteger numberOfLines(const String& s) {
-  const NSUInteger length = s.length();
   NSUInteger count = 0;
-  auto tally = [&count](NSUInteger, NSUInteger) { ++count; };
-  if (const unichar* direct = s.charactersPtr()) {
+  withDirectUnits(s, NSRange{0, s.length()}, [&count](auto* units, NSUInteger length) {
     scanLines(
-        length, [direct](NSUInteger i) { return direct[i]; }, tally);
-  } else if (length != 0) {
-    InlineCharacterBuffer in(s);
-    scanLines(
-        length, [&in](NSUInteger i) { return in.at(static_cast<NSInteger>(i)); }, tally);
-  }
+        length, [units](NSUInteger i) { return unichar(units[i]); },
+        [&count](NSUInteger, NSUInteger) { ++count; });
+  });
   return count;
 }
 
 std::vector<String> lines(const String& s) {
-  return walkCharacters(s, std::vector<String>(), std::vector<String>(),
-                        [](const unichar* chars, NSUInteger length) {
-                          std::vector<String> result;
-                          scanLines(
-                              length, [chars](NSUInteger i) { return chars[i]; },
-                              [&](NSUInteger start, NSUInteger end) {
-                                String line = String::withCharacters(chars + start, end - start);
-                                // A line that cannot be made is left out; the rest still count.
-                                if (!line.isNil()) result.push_back(std::move(line));
-                              });
-                          return result;
-                        });
+  std::vector<String> result;
+  withDirectUnits(s, NSRange{0, s.length()}, [&result](auto* units, NSUInteger length) {
+    scanLines(
+        length, [units](NSUInteger i) { return unichar(units[i]); },
+        [&](NSUInteger start, NSUInteger end) {
+          // Each line in the storage form of its source; one that cannot be
+          // made is left out, the rest still count.
+          String line = stringFromUnits(units + start, end - start);
+          if (!line.isNil()) result.push_back(std::move(line));
+        });
+  });
+  return result;
 }
 
 String firstLine(const String& s) {
