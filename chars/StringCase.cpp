@@ -6,10 +6,12 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <new>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "chars/DiacriticFolding.h"
@@ -22,31 +24,71 @@
 namespace orvin {
 namespace {
 
-// Runs an ICU-style mapping `map(src, srcLength, dest, capacity, status)`,
-// which answers the full result length, over the units of `text` into `out`,
-// retrying once with the size ICU asked for. True only when the result
-// differs from the text; false too when the text cannot be read, is beyond
-// ICU's 32-bit lengths, or ICU or the memory fails, so the text then stays.
+// A rewritten text being built: a std::malloc block, so that the string can
+// take it over as its storage without another copy.
+struct Rewritten {
+  unichar* units = nullptr;
+  NSUInteger length = 0;
+  NSUInteger capacity = 0;
+
+  Rewritten() = default;
+  Rewritten(const Rewritten&) = delete;
+  Rewritten& operator=(const Rewritten&) = delete;
+  ~Rewritten() { std::free(units); }
+
+  bool reserve(NSUInteger wanted) {
+    if (wanted <= capacity) return true;
+    if (wanted > static_cast<NSUInteger>(PTRDIFF_MAX) / sizeof(unichar)) return false;
+    void* grown = std::realloc(units, wanted * sizeof(unichar));
+    if (grown == nullptr) return false;
+    units = static_cast<unichar*>(grown);
+    capacity = wanted;
+    return true;
+  }
+};
+
+// Appends map(src, n, dest, capacity, status), an ICU-style mapping that
+// answers the full result length, growing the block once if ICU asks for
+// more. False when ICU or the memory fails, or beyond ICU's 32-bit lengths.
 template <class Map>
-bool mapUnits(const String& text, std::u16string& out, Map&& map) {
-  return walkCharacters(text, false, false, [&](const unichar* src, NSUInteger length) {
-    if (length > static_cast<NSUInteger>(INT32_MAX)) return false;
-    const auto n = static_cast<int32_t>(length);
-    try {
-      out.resize(length);
-      UErrorCode status = U_ZERO_ERROR;
-      int32_t needed = map(src, n, out.data(), n, &status);
-      if (status == U_BUFFER_OVERFLOW_ERROR) {
-        out.resize(static_cast<std::size_t>(needed));
-        status = U_ZERO_ERROR;
-        needed = map(src, n, out.data(), needed, &status);
-      }
-      if (U_FAILURE(status)) return false;
-      out.resize(static_cast<std::size_t>(needed));
-    } catch (const std::bad_alloc&) {
-      return false;
+bool appendMapped(Rewritten& out, const unichar* src, NSUInteger n, Map& map) {
+  constexpr NSUInteger kMax = INT32_MAX;
+  if (n > kMax) return false;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const NSUInteger room = std::min(out.capacity - out.length, kMax);
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t needed = map(src, static_cast<int32_t>(n), out.units + out.length,
+                               static_cast<int32_t>(room), &status);
+    if (status == U_BUFFER_OVERFLOW_ERROR) {
+      const NSUInteger wanted = out.length + static_cast<NSUInteger>(needed);
+      if (!out.reserve(std::max(wanted, out.capacity + out.capacity / 2))) return false;
+      continue;
     }
-    return std::u16string_view(out) != std::u16string_view(src, length);
+    if (U_FAILURE(status)) return false;
+    out.length += static_cast<NSUInteger>(needed);
+    return true;
+  }
+  return false;
+}
+
+// The text mapped as a whole (the mapping needs all of it, as title casing
+// does); a compact text is copied to be read.
+template <class Map>
+bool mapWhole(const String& text, Rewritten& out, Map map) {
+  return walkCharacters(text, false, false, [&](const unichar* src, NSUInteger n) {
+    return out.reserve(n) && appendMapped(out, src, n, map);
+  });
+}
+
+// The text mapped window by window, for mappings that need no context
+// beyond a code unit in Latin-1 text (case mapping in the root locale,
+// normalization), so that a compact text is never copied whole.
+template <class Map>
+bool mapInWindows(const String& text, Rewritten& out, Map map) {
+  const NSUInteger n = text.length();
+  if (n == 0 || !out.reserve(n)) return false;
+  return walkWindows(text, NSRange{0, n}, [&](const unichar* src, NSUInteger count, NSUInteger) {
+    return appendMapped(out, src, count, map);
   });
 }
 
@@ -72,34 +114,44 @@ const UNormalizer2* normalizerFor(MutableString::NormalizationForm form) {
 
 }  // namespace
 
+void MutableString::takeRewritten(unichar* units, NSUInteger length, NSUInteger capacity) {
+  const bool same = length == this->length() &&
+                    withDirectUnits(*this, NSRange{0, length}, [&](auto* p, NSUInteger n) {
+                      return detail::mismatchUnits(units, p, n) == n;
+                    });
+  if (same || !adoptUtf16(units, length, capacity)) std::free(units);
+}
+
+// Each rewrite below leaves the text as it was when ICU or the memory fails.
+
 void MutableString::lowercase() {
-  std::u16string out;
-  if (mapUnits(*this, out,
-               [](const UChar* src, int32_t n, UChar* dest, int32_t cap, UErrorCode* status) {
-                 return u_strToLower(dest, cap, src, n, "", status);
-               })) {
-    replaceWithUtf16(out);
+  Rewritten out;
+  if (mapInWindows(*this, out,
+                   [](const UChar* src, int32_t n, UChar* dest, int32_t cap, UErrorCode* status) {
+                     return u_strToLower(dest, cap, src, n, "", status);
+                   })) {
+    takeRewritten(std::exchange(out.units, nullptr), out.length, out.capacity);
   }
 }
 
 void MutableString::uppercase() {
-  std::u16string out;
-  if (mapUnits(*this, out,
-               [](const UChar* src, int32_t n, UChar* dest, int32_t cap, UErrorCode* status) {
-                 return u_strToUpper(dest, cap, src, n, "", status);
-               })) {
-    replaceWithUtf16(out);
+  Rewritten out;
+  if (mapInWindows(*this, out,
+                   [](const UChar* src, int32_t n, UChar* dest, int32_t cap, UErrorCode* status) {
+                     return u_strToUpper(dest, cap, src, n, "", status);
+                   })) {
+    takeRewritten(std::exchange(out.units, nullptr), out.length, out.capacity);
   }
 }
 
 void MutableString::capitalize() {
-  std::u16string out;
+  Rewritten out;
   // No break iterator given: ICU finds the words with the root locale's.
-  if (mapUnits(*this, out,
+  if (mapWhole(*this, out,
                [](const UChar* src, int32_t n, UChar* dest, int32_t cap, UErrorCode* status) {
                  return u_strToTitle(dest, cap, src, n, nullptr, "", status);
                })) {
-    replaceWithUtf16(out);
+    takeRewritten(std::exchange(out.units, nullptr), out.length, out.capacity);
   }
 }
 
@@ -119,13 +171,24 @@ void MutableString::foldDiacritics() {
 void MutableString::normalize(NormalizationForm form) {
   const UNormalizer2* normalizer = normalizerFor(form);
   if (normalizer == nullptr) return;
-  std::u16string out;
-  if (mapUnits(
+  // Text already in the form is the common case: the quick check answers it
+  // without writing anything.
+  const bool inForm =
+      walkWindows(*this, NSRange{0, length()}, [&](const unichar* p, NSUInteger n, NSUInteger) {
+        if (n > static_cast<NSUInteger>(INT32_MAX)) return false;
+        UErrorCode status = U_ZERO_ERROR;
+        const int32_t span =
+            unorm2_spanQuickCheckYes(normalizer, p, static_cast<int32_t>(n), &status);
+        return U_SUCCESS(status) && static_cast<NSUInteger>(span) == n;
+      });
+  if (inForm) return;
+  Rewritten out;
+  if (mapInWindows(
           *this, out,
           [normalizer](const UChar* src, int32_t n, UChar* dest, int32_t cap, UErrorCode* status) {
             return unorm2_normalize(normalizer, src, n, dest, cap, status);
           })) {
-    replaceWithUtf16(out);
+    takeRewritten(std::exchange(out.units, nullptr), out.length, out.capacity);
   }
 }
 
@@ -165,9 +228,10 @@ NSUInteger MutableString::replaceOccurrencesOfString(const String& target,
   // All matches are found in the text as it was, then the new text is built
   // once: a replacement that contains the target is never searched again.
   // Memory that cannot be had, for the walk or the new text, replaces nothing.
-  const bool built = walkCharacters(target, false, false, [&](const unichar* t, NSUInteger) {
-    return walkCharacters(*this, false, false, [&](const unichar* text, NSUInteger textLength) {
-      const unichar* base = text + searchRange.location;
+  // Both texts are read in place, in either storage form.
+  const bool built = withDirectUnits(target, NSRange{0, targetLength}, [&](auto* t, NSUInteger) {
+    return withDirectUnits(*this, NSRange{0, length()}, [&](auto* text, NSUInteger textLength) {
+      const auto* base = text + searchRange.location;
       try {
         std::vector<NSUInteger> found;  // offsets in the search range, ascending
         if (backwards) {
@@ -197,11 +261,11 @@ NSUInteger MutableString::replaceOccurrencesOfString(const String& target,
         NSUInteger copied = 0;  // units of `text` already in `result`
         for (NSUInteger offset : found) {
           const NSUInteger at = searchRange.location + offset;
-          result.append(text + copied, at - copied);
+          result.insert(result.end(), text + copied, text + at);
           result.append(with);
           copied = at + targetLength;
         }
-        result.append(text + copied, textLength - copied);
+        result.insert(result.end(), text + copied, text + textLength);
         count = found.size();
       } catch (const std::bad_alloc&) {
         return false;
