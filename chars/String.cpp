@@ -26,7 +26,13 @@ void retain(StringStorage* s) noexcept {
 }
 
 void releaseStorage(StringStorage* s) noexcept {
-  if (s == nullptr || s->refs.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
+  if (s == nullptr) return;
+  // A sole owner needs no atomic decrement: no other value can reach the
+  // storage to change the count meanwhile.
+  if (s->refs.load(std::memory_order_acquire) != 1 &&
+      s->refs.fetch_sub(1, std::memory_order_acq_rel) != 1) {
+    return;
+  }
   switch (s->kind) {
     case StringStorage::Kind::Utf16Owned:
     case StringStorage::Kind::Latin1:

@@ -19,6 +19,8 @@
 #include "chars/MutableString.h"
 #include "chars/PlatformException.h"
 #include "chars/StandardWalk.h"
+#include "chars/WorkMemory.h"
+#include "chars/internal/LazyCache.h"
 #include "chars/internal/StringSearch.h"
 
 namespace orvin {
@@ -112,6 +114,147 @@ const UNormalizer2* normalizerFor(MutableString::NormalizationForm form) {
   return U_SUCCESS(status) ? normalizer : nullptr;
 }
 
+// What a case mapping does to each Latin-1 code unit, read off ICU once. In
+// the root locale no Latin-1 letter's mapping depends on its neighbours, so
+// text made only of Latin-1 units (compact storage, and much UTF-16 text) is
+// mapped unit by unit without ICU.
+struct Latin1CaseMap {
+  static constexpr unichar kNotSingle = 0xFFFF;  // no Latin-1 unit maps to it
+  unichar single[256];                           // the one unit a unit maps to, or kNotSingle
+  unichar units[256][3];
+  std::uint8_t length[256];
+};
+
+template <class Map>
+Latin1CaseMap* buildLatin1CaseMap(Map map) noexcept {
+  auto* table = static_cast<Latin1CaseMap*>(allocateWorkMemory(sizeof(Latin1CaseMap)));
+  if (table == nullptr) return nullptr;
+  for (unsigned c = 0; c < 256; ++c) {
+    const auto unit = static_cast<UChar>(c);
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t n = map(table->units[c], 3, &unit, 1, "", &status);
+    if (U_FAILURE(status) || n < 1 || n > 3) {
+      releaseWorkMemory(table);
+      return nullptr;
+    }
+    table->length[c] = static_cast<std::uint8_t>(n);
+    table->single[c] = n == 1 ? table->units[c][0] : Latin1CaseMap::kNotSingle;
+  }
+  return table;
+}
+
+void discardCaseMap(Latin1CaseMap* table) {
+  releaseWorkMemory(table);
+}
+
+const Latin1CaseMap* latin1Lower() noexcept {
+  static LazyCache<Latin1CaseMap> cache;
+  return cache.get([] { return buildLatin1CaseMap(u_strToLower); }, discardCaseMap);
+}
+
+const Latin1CaseMap* latin1Upper() noexcept {
+  static LazyCache<Latin1CaseMap> cache;
+  return cache.get([] { return buildLatin1CaseMap(u_strToUpper); }, discardCaseMap);
+}
+
+// True when no unit is above 0xFF.
+bool allLatin1(const unichar* p, NSUInteger n) noexcept {
+  NSUInteger i = 0;
+  for (; i + 32 <= n; i += 32) {
+    unsigned high = 0;
+    for (NSUInteger k = 0; k < 32; ++k) high |= p[i + k] >> 8;
+    if (high != 0) return false;
+  }
+  for (; i < n; ++i) {
+    if (p[i] > 0xFF) return false;
+  }
+  return true;
+}
+
+template <class T>
+bool mapLatin1Units(const T* p, NSUInteger n, const Latin1CaseMap& map, Rewritten& out) {
+  constexpr NSUInteger kSlack = 2;  // the longest mapping writes 3 units for 1
+  if (!out.reserve(n + kSlack)) return false;
+  // One unit for one, the common case, as one table load each.
+  NSUInteger i = 0;
+  for (; i < n; ++i) {
+    const unichar m = map.single[p[i]];
+    if (m == Latin1CaseMap::kNotSingle) break;
+    out.units[i] = m;
+  }
+  out.length = i;
+  for (; i < n; ++i) {
+    if (out.capacity - out.length < n - i + kSlack &&
+        !out.reserve(out.capacity + out.capacity / 2 + kSlack)) {
+      return false;
+    }
+    const unsigned c = p[i];
+    std::copy_n(map.units[c], 3, out.units + out.length);
+    out.length += map.length[c];
+  }
+  return true;
+}
+
+// Maps the text unit by unit when it is all Latin-1 and the table could be
+// built; `used` tells whether this path applied.
+bool mapLatin1(const String& text, const Latin1CaseMap* map, Rewritten& out, bool& used) {
+  used = false;
+  if (map == nullptr || text.length() == 0) return false;
+  return withDirectUnits(text, NSRange{0, text.length()}, [&](auto* p, NSUInteger n) {
+    if constexpr (sizeof(*p) == 2) {
+      if (!allLatin1(p, n)) return false;
+    }
+    used = true;
+    return mapLatin1Units(p, n, *map, out);
+  });
+}
+
+// A root-locale case mapping of the whole text: through the Latin-1 table
+// when the text is all Latin-1, else through ICU (`icu` is u_strToLower or
+// u_strToUpper).
+bool mapCase(const String& text, const Latin1CaseMap* table, decltype(&u_strToLower) icu,
+             Rewritten& out) {
+  bool latin1 = false;
+  if (mapLatin1(text, table, out, latin1)) return true;
+  return !latin1 &&
+         mapInWindows(text, out,
+                      [icu](const UChar* src, int32_t n, UChar* dest, int32_t cap,
+                            UErrorCode* status) { return icu(dest, cap, src, n, "", status); });
+}
+
+// For each normalization form, whether a Latin-1 unit passes the quick
+// check. Latin-1 holds no combining marks, so a compact text is in a form
+// exactly when each of its units is.
+struct Latin1InForm {
+  bool yes[4][256];
+};
+
+Latin1InForm* buildLatin1InForm() noexcept {
+  auto* table = static_cast<Latin1InForm*>(allocateWorkMemory(sizeof(Latin1InForm)));
+  if (table == nullptr) return nullptr;
+  for (int form = 0; form < 4; ++form) {
+    const UNormalizer2* normalizer =
+        normalizerFor(static_cast<MutableString::NormalizationForm>(form));
+    for (unsigned c = 0; c < 256; ++c) {
+      const auto unit = static_cast<UChar>(c);
+      UErrorCode status = U_ZERO_ERROR;
+      table->yes[form][c] = normalizer != nullptr &&
+                            unorm2_spanQuickCheckYes(normalizer, &unit, 1, &status) == 1 &&
+                            U_SUCCESS(status);
+    }
+  }
+  return table;
+}
+
+void discardInForm(Latin1InForm* table) {
+  releaseWorkMemory(table);
+}
+
+const Latin1InForm* latin1InForm() noexcept {
+  static LazyCache<Latin1InForm> cache;
+  return cache.get(buildLatin1InForm, discardInForm);
+}
+
 }  // namespace
 
 void MutableString::takeRewritten(unichar* units, NSUInteger length, NSUInteger capacity) {
@@ -126,20 +269,14 @@ void MutableString::takeRewritten(unichar* units, NSUInteger length, NSUInteger 
 
 void MutableString::lowercase() {
   Rewritten out;
-  if (mapInWindows(*this, out,
-                   [](const UChar* src, int32_t n, UChar* dest, int32_t cap, UErrorCode* status) {
-                     return u_strToLower(dest, cap, src, n, "", status);
-                   })) {
+  if (mapCase(*this, latin1Lower(), u_strToLower, out)) {
     takeRewritten(std::exchange(out.units, nullptr), out.length, out.capacity);
   }
 }
 
 void MutableString::uppercase() {
   Rewritten out;
-  if (mapInWindows(*this, out,
-                   [](const UChar* src, int32_t n, UChar* dest, int32_t cap, UErrorCode* status) {
-                     return u_strToUpper(dest, cap, src, n, "", status);
-                   })) {
+  if (mapCase(*this, latin1Upper(), u_strToUpper, out)) {
     takeRewritten(std::exchange(out.units, nullptr), out.length, out.capacity);
   }
 }
@@ -173,6 +310,12 @@ void MutableString::normalize(NormalizationForm form) {
   if (normalizer == nullptr) return;
   // Text already in the form is the common case: the quick check answers it
   // without writing anything.
+  if (const std::uint8_t* bytes = latin1Ptr()) {
+    if (const Latin1InForm* table = latin1InForm()) {
+      const bool* yes = table->yes[static_cast<int>(form)];
+      if (std::all_of(bytes, bytes + length(), [yes](std::uint8_t c) { return yes[c]; })) return;
+    }
+  }
   const bool inForm =
       walkWindows(*this, NSRange{0, length()}, [&](const unichar* p, NSUInteger n, NSUInteger) {
         if (n > static_cast<NSUInteger>(INT32_MAX)) return false;

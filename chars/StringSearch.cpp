@@ -47,6 +47,48 @@ NSUInteger findPair(const T* hay, NSUInteger from, NSUInteger count, unichar fir
   return count;
 }
 
+inline bool isFeedCandidate(unichar c) noexcept {
+  return c <= 0x0D || (c & 0xFFFE) == 0x2028 || c == 0xFEFF || c == 0xFFFC;
+}
+
+template <class T>
+NSUInteger findFeed(const T* p, NSUInteger from, NSUInteger count) noexcept {
+  NSUInteger i = from;
+#if defined(__SSE2__)
+  // x <= 0x0D exactly when x - 0x0D saturates to 0.
+  constexpr NSUInteger kLanes = 16 / sizeof(T);
+  const __m128i zero = _mm_setzero_si128();
+  if constexpr (sizeof(T) == 2) {
+    const __m128i controls = _mm_set1_epi16(0x0D);
+    const __m128i pairMask = _mm_set1_epi16(static_cast<short>(0xFFFE));
+    const __m128i separators = _mm_set1_epi16(0x2028);
+    const __m128i bom = _mm_set1_epi16(static_cast<short>(0xFEFF));
+    const __m128i object = _mm_set1_epi16(static_cast<short>(0xFFFC));
+    for (; i + kLanes <= count; i += kLanes) {
+      const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+      const __m128i hit =
+          _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(_mm_subs_epu16(x, controls), zero),
+                                    _mm_cmpeq_epi16(_mm_and_si128(x, pairMask), separators)),
+                       _mm_or_si128(_mm_cmpeq_epi16(x, bom), _mm_cmpeq_epi16(x, object)));
+      const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hit));
+      if (mask != 0) return i + static_cast<NSUInteger>(__builtin_ctz(mask)) / 2;
+    }
+  } else {
+    const __m128i controls = _mm_set1_epi8(0x0D);
+    for (; i + kLanes <= count; i += kLanes) {
+      const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+      const __m128i hit = _mm_cmpeq_epi8(_mm_subs_epu8(x, controls), zero);
+      const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hit));
+      if (mask != 0) return i + static_cast<NSUInteger>(__builtin_ctz(mask));
+    }
+  }
+#endif
+  for (; i < count; ++i) {
+    if (isFeedCandidate(p[i])) return i;
+  }
+  return count;
+}
+
 // Caseless search: the needle is folded once; the hay is folded in windows
 // (with its own surrogate context) and searched exactly, the windows
 // overlapping by needleLength - 1 so that no match is cut.
@@ -113,6 +155,14 @@ NSUInteger findUnitPair(const std::uint8_t* hay, NSUInteger from, NSUInteger cou
                         unichar last, NSUInteger gap) noexcept {
   if (first > 0xFF || last > 0xFF) return count;
   return findPair(hay, from, count, first, last, gap);
+}
+
+NSUInteger findFeedCandidate(const unichar* p, NSUInteger from, NSUInteger count) noexcept {
+  return findFeed(p, from, count);
+}
+
+NSUInteger findFeedCandidate(const std::uint8_t* p, NSUInteger from, NSUInteger count) noexcept {
+  return findFeed(p, from, count);
 }
 
 NSUInteger findUnits(const unichar* hay, NSUInteger hayLength, const unichar* needle,

@@ -2,26 +2,28 @@
 
 #include "chars/InlineCharacterBuffer.h"
 #include "chars/StandardWalk.h"
+#include "chars/internal/StringSearch.h"
 #include "strings/FeedCharacters.h"
 
 namespace orvin {
 namespace {
 
-// The one line scan: calls emit(start, end) for each line [start, end), where
-// at(i) reads code unit i of a text of `length` units.
-template <class At, class Emit>
-void scanLines(NSUInteger length, At&& at, Emit&& emit) {
+// The one line scan: calls emit(start, end) for each line [start, end) of
+// the `length` units at `p`; a vector scan skips to the units that may be
+// feeds.
+template <class T, class Emit>
+void scanLines(const T* p, NSUInteger length, Emit&& emit) {
   NSUInteger start = 0;
-  for (NSUInteger i = 0; i < length; ++i) {
-    const unichar c = at(i);
-    if (isFeedCharacter(c)) {
-      if (c == u'\r' && i + 1 < length && at(i + 1) == u'\n') ++i;
-      emit(start, i + 1);
-      start = i + 1;
-    } else if (i + 1 == length) {
-      emit(start, length);
-    }
+  for (NSUInteger i = 0;; ++i) {
+    i = detail::findFeedCandidate(p, i, length);
+    if (i == length) break;
+    const unichar c = p[i];
+    if (!isFeedCharacter(c)) continue;
+    if (c == u'\r' && i + 1 < length && p[i + 1] == u'\n') ++i;
+    emit(start, i + 1);
+    start = i + 1;
   }
+  if (start < length) emit(start, length);
 }
 
 }  // namespace
@@ -29,9 +31,7 @@ void scanLines(NSUInteger length, At&& at, Emit&& emit) {
 NSUInteger numberOfLines(const String& s) {
   NSUInteger count = 0;
   withDirectUnits(s, NSRange{0, s.length()}, [&count](auto* units, NSUInteger length) {
-    scanLines(
-        length, [units](NSUInteger i) { return unichar(units[i]); },
-        [&count](NSUInteger, NSUInteger) { ++count; });
+    scanLines(units, length, [&count](NSUInteger, NSUInteger) { ++count; });
   });
   return count;
 }
@@ -39,14 +39,12 @@ NSUInteger numberOfLines(const String& s) {
 std::vector<String> lines(const String& s) {
   std::vector<String> result;
   withDirectUnits(s, NSRange{0, s.length()}, [&result](auto* units, NSUInteger length) {
-    scanLines(
-        length, [units](NSUInteger i) { return unichar(units[i]); },
-        [&](NSUInteger start, NSUInteger end) {
-          // Each line in the storage form of its source; one that cannot be
-          // made is left out, the rest still count.
-          String line = stringFromUnits(units + start, end - start);
-          if (!line.isNil()) result.push_back(std::move(line));
-        });
+    scanLines(units, length, [&](NSUInteger start, NSUInteger end) {
+      // Each line in the storage form of its source; one that cannot be
+      // made is left out, the rest still count.
+      String line = stringFromUnits(units + start, end - start);
+      if (!line.isNil()) result.push_back(std::move(line));
+    });
   });
   return result;
 }

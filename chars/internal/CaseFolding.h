@@ -80,11 +80,22 @@ template <class A, class B>
     const bool inB = j < bLength;
     return inA == inB && (!inA || unichar(a[j]) == unichar(b[j]));
   };
+  auto isSurrogate = [](unichar c) { return U16_IS_SURROGATE(c); };
   for (NSUInteger i = 0; i < common; ++i) {
     const unichar ua = a[i];
     const unichar ub = b[i];
+    // Compact units are never surrogates; most UTF-16 units are not either,
+    // and then each fold is one table load.
+    const bool plain = (sizeof(A) == 1 || !isSurrogate(ua)) && (sizeof(B) == 1 || !isSurrogate(ub));
+    if (plain && fold.table != nullptr) {
+      if (ua == ub) continue;
+      const unichar fa = fold.table[ua];
+      const unichar fb = fold.table[ub];
+      if (fa != fb) return fa < fb ? -1 : 1;
+      continue;
+    }
     if (ua == ub) {
-      if (!U16_IS_SURROGATE(ua)) continue;
+      if (!isSurrogate(ua)) continue;
       if (U16_IS_LEAD(ua) ? sameNeighbour(i + 1) : (i == 0 || sameNeighbour(i - 1))) continue;
     }
     const unichar fa = foldedUnitAt(a, aLength, i, fold);

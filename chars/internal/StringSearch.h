@@ -54,6 +54,15 @@ template <class A, class B>
 [[nodiscard]] NSUInteger findUnitPair(const std::uint8_t* hay, NSUInteger from, NSUInteger count,
                                       unichar first, unichar last, NSUInteger gap) noexcept;
 
+// The first index at or after `from` and below `count` that may hold a line
+// end: a unit up to U+000D, U+2028, U+2029, U+FEFF or U+FFFC (the feed
+// characters and the controls beside them), or `count`.
+//   findFeedCandidate(u"ab\ncd", 0, 5)  // 2
+[[nodiscard]] NSUInteger findFeedCandidate(const unichar* p, NSUInteger from,
+                                           NSUInteger count) noexcept;
+[[nodiscard]] NSUInteger findFeedCandidate(const std::uint8_t* p, NSUInteger from,
+                                           NSUInteger count) noexcept;
+
 // Exact search: the position of `needle` in `hay`, or NSNotFound when it is
 // absent or empty. `backwards` answers the last match; `anchored` only looks
 // at the start (at the end when backwards).
