@@ -239,6 +239,32 @@ TEST(FastPaths, Search) {
   }
 }
 
+// Every position of a match, so that one cut by a window edge is met
+// whatever the window size.
+TEST(FastPaths, MatchesAtEveryPosition) {
+  for (std::size_t m : {1u, 2u, 5u, 90u, 200u}) {
+    for (bool wide : {false, true}) {
+      std::u16string needle(m, wide ? u'\u03C3' : u'k');
+      needle.back() = u'z';
+      std::u16string upper = needle;
+      for (auto& c : upper) c = c == u'k' ? u'K' : c == u'\u03C3' ? u'\u03A3' : u'Z';
+      for (std::size_t pos = 0; pos + m <= 700; ++pos) {
+        std::u16string hay(700, u'k');
+        hay.replace(pos, m, upper);
+        for (const Sample& h : forms(hay)) {
+          SCOPED_TRACE(std::to_string(m) + " at " + std::to_string(pos));
+          for (NSUInteger options : {NSUInteger{kCompareCaseInsensitive},
+                                     NSUInteger{kCompareCaseInsensitive | kCompareBackwards}}) {
+            EXPECT_EQ(rangeOfString(h.s, String(needle), options, {0, 700}),
+                      refFind(hay, needle, options, {0, 700}));
+          }
+          EXPECT_EQ(rangeOfString(h.s, String(upper), 0, {0, 700}), (NSRange{pos, m}));
+        }
+      }
+    }
+  }
+}
+
 TEST(FastPaths, NilAndEmpty) {
   const String nil;
   const String empty(u"");
