@@ -2,7 +2,7 @@
 """Tables for bench/README.md from Google Benchmark JSON output.
 
     ratios.py run.json            anchor/ours ratios and ns per code unit
-    ratios.py before.json after.json   the ratios before and after
+    ratios.py before.json after.json   the ratios before and after, side by side
 
 Uses the median CPU time of repeated runs (--benchmark_repetitions).
 """
@@ -94,10 +94,20 @@ def main():
         print(table(runs[0], per_unit, "ns per code unit"))
         return
     before, after = runs
-    for name, times in (("before", before), ("after", after)):
-        print("### %s\n" % name)
-        print(table(times, ratio, "ours vs anchor (anchor time / ours)"))
-        print()
+    # The sizes both runs measured beside their anchors.
+    sizes = [(s, name) for s, name in SIZES if any(k.endswith("/%d" % s) for k in before)]
+    lines = ["| anchor time / ours: before → after | %s |" % " | ".join(n for _, n in sizes),
+             "|---|" + "---|" * len(sizes)]
+    for ours, anchor, label in PAIRS:
+        if not any(k.startswith(ours + "/") for k in after):
+            continue
+        cells = []
+        for size, _ in sizes:
+            old = cell(before, ours, anchor, size, ratio)
+            new = cell(after, ours, anchor, size, ratio)
+            cells.append("%s → **%s**" % (old, new) if old != "-" else "(new) **%s**" % new)
+        lines.append("| %s | %s |" % (label, " | ".join(cells)))
+    print("\n".join(lines))
 
 
 if __name__ == "__main__":
