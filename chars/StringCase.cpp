@@ -175,8 +175,20 @@ template <class T>
 bool mapLatin1Units(const T* p, NSUInteger n, const Latin1CaseMap& map, Rewritten& out) {
   constexpr NSUInteger kSlack = 2;  // the longest mapping writes 3 units for 1
   if (!out.reserve(n + kSlack)) return false;
-  // One unit for one, the common case, as one table load each.
+  // One unit for one, the common case, as one table load each: whole blocks
+  // without a branch per unit; from a block that holds a longer mapping on,
+  // unit by unit.
+  constexpr NSUInteger kBlock = 64;
   NSUInteger i = 0;
+  for (; i + kBlock <= n; i += kBlock) {
+    bool longer = false;
+    for (NSUInteger k = 0; k < kBlock; ++k) {
+      const unichar m = map.single[p[i + k]];
+      out.units[i + k] = m;
+      longer |= m == Latin1CaseMap::kNotSingle;
+    }
+    if (longer) break;
+  }
   for (; i < n; ++i) {
     const unichar m = map.single[p[i]];
     if (m == Latin1CaseMap::kNotSingle) break;
