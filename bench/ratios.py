@@ -2,7 +2,9 @@
 """Tables for bench/README.md from Google Benchmark JSON output.
 
     ratios.py run.json            anchor/ours ratios and ns per code unit
-    ratios.py before.json after.json   the ratios before and after, side by side
+    ratios.py before.json after.json [rerun.json ...]
+                                  the ratios before and after, side by side;
+                                  a later run replaces what it measured again
 
 Uses the median CPU time of repeated runs (--benchmark_repetitions).
 """
@@ -93,7 +95,11 @@ def main():
         print()
         print(table(runs[0], per_unit, "ns per code unit"))
         return
-    before, after = runs
+    before, after = runs[0], runs[1]
+    for rerun in runs[2:]:
+        # A benchmark re-measured replaces its anchors too, so that each
+        # ratio comes from one run.
+        after.update(rerun)
     # The sizes both runs measured beside their anchors.
     sizes = [(s, name) for s, name in SIZES if any(k.endswith("/%d" % s) for k in before)]
     lines = ["| anchor time / ours: before → after | %s |" % " | ".join(n for _, n in sizes),
