@@ -2,8 +2,8 @@
 
 #include <unicode/uchar.h>
 
-#include "chars/internal/LazyCache.h"
 #include "chars/WorkMemory.h"
+#include "chars/internal/LazyCache.h"
 
 namespace orvin::detail {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "chars/internal/CaseFolding.h"
 #include "chars/StandardWalk.h"
+#include "chars/internal/CaseFolding.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>

@@ -6,10 +6,10 @@
 #include <limits>
 #include <string_view>
 
-#include "chars/internal/CaseFolding.h"
 #include "chars/InlineCharacterBuffer.h"
 #include "chars/PlatformException.h"
 #include "chars/StandardWalk.h"
+#include "chars/internal/CaseFolding.h"
 #include "chars/internal/StringSearch.h"
 
 namespace orvin {
