@@ -63,6 +63,10 @@ class MutableString : public String {
   // Both answer false, leaving the text as it was, when memory runs out.
   bool replaceUnchecked(NSRange range, const unichar* chars, NSUInteger length);
   bool replaceWithUtf16(const std::u16string& text);
+  // Installs a rewritten text (a std::malloc block with room for `capacity`
+  // units) unless it equals the current one; frees the block when it is not
+  // taken.
+  void takeRewritten(unichar* units, NSUInteger length, NSUInteger capacity);
 };
 
 }  // namespace orvin

@@ -15,8 +15,8 @@ namespace orvin {
 
 // Compares the code units of `range` of `s` with the whole of `other`.
 // options: 0 (exact) or kCompareCaseInsensitive, which orders by the folded
-// code units. nil counts as empty. Reads through the inline buffer, so it
-// needs no work memory and cannot fail for want of it.
+// code units. nil counts as empty. Reads both texts in place, so it needs no
+// work memory and cannot fail for want of it.
 // Raises NSRangeException when `range` does not lie inside `s`.
 //   compareRange(u"xABC", {1, 3}, u"abc", kCompareCaseInsensitive)  // NSOrderedSame
 [[nodiscard]] NSComparisonResult compareRange(const String& s, NSRange range, const String& other,
