@@ -102,6 +102,10 @@ std::optional<Options> parseCommandLine(const std::vector<std::string>& argument
         *error = "--ui " + *v + ": give gtk, tty or auto";
         return std::nullopt;
       }
+    } else if (!a.empty() && a[0] != '-') {
+      // A bare path, as a file manager's "Open With" passes it.
+      if (!setSource(&o, Options::Source::File, error)) return std::nullopt;
+      o.file = a;
     } else {
       *error = "unknown argument: " + a;
       return std::nullopt;
@@ -112,14 +116,14 @@ std::optional<Options> parseCommandLine(const std::vector<std::string>& argument
 
 std::string usageText() {
   return R"(Usage: wendlock [--to TARGET]...
-                [--file PATH | --text TEXT | - | --selection | --clipboard]
+                [[--file] PATH | --text TEXT | - | --selection | --clipboard]
 
 Sends a text to a Bluetooth device as one .txt file with OBEX Object Push.
 Without a text source, wendlock was opened by hand: it shows a short notice
 and quits.
 
 Text source (one):
-  -f, --file PATH   the text of PATH (a .rtf file is read as rich text and
+  [-f, --file] PATH the text of PATH (a .rtf file is read as rich text and
                     sent as its plain characters)
   -t, --text TEXT   TEXT itself
   -                 the text on standard input

@@ -30,6 +30,7 @@ TEST(CommandLine, Parses) {
       {{"-t", ""}, Source::Inline, "", {}},
       {{"--file", "a.rtf"}, Source::File, "a.rtf", {}},
       {{"-f", "-"}, Source::File, "-", {}},
+      {{"notes.txt"}, Source::File, "notes.txt", {}},  // "Open With" passes a bare path
       {{"-"}, Source::StandardInput, "", {}},
       {{"--to", "tcp:127.0.0.1", "--to=bt:00:1a:7d:da:71:13@12", "--ui=tty", "-t", "x"},
        Source::Inline,
@@ -63,6 +64,7 @@ TEST(CommandLine, RefusesBadUsageWithAReason) {
       {{"--text", "a", "-"}, "one source"},
       {{"-", "--file", "x"}, "one source"},
       {{"--file=a", "--text=b"}, "one source"},
+      {{"a.txt", "b.txt"}, "one source"},
       {{"--to", "udp:1.2.3.4"}, "--to udp:1.2.3.4: "},
       {{"--ui=bogus"}, "--ui"},
       {{"--bogus"}, "unknown argument: --bogus"},
