@@ -2,6 +2,7 @@
 
 #include "service/platform/RunLoop.h"
 #include "service/platform/TerminalFrontEnd.h"
+#include "support/Clock.h"
 
 namespace wendlock {
 
@@ -13,10 +14,8 @@ std::unique_ptr<FrontEnd>& installed() {
 }  // namespace
 
 std::optional<ServiceRecord> FrontEnd::chooseDevice(DeviceSource& source) {
-  const orvin::Date until = orvin::Date::dateWithTimeIntervalSinceNow(kSearchSeconds);
-  while (source.isSearching() && orvin::Date::now() < until) {
-    RunLoop::currentRunLoop().runUntilDate(orvin::Date::dateWithTimeIntervalSinceNow(0.25));
-  }
+  RunLoop::currentRunLoop().runUntil([&] { return !source.isSearching(); },
+                                     orvin::monotonicTime() + kSearchSeconds);
   const std::vector<DeviceEntry> entries = source.entries();
   std::vector<ServiceRecord> records;
   for (const DeviceEntry& e : entries) {

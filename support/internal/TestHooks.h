@@ -9,4 +9,8 @@ namespace orvin::testhooks {
 void setClock(double (*clock)()) noexcept;
 void resetClock() noexcept;
 
+// Makes monotonicTime() answer `clock()` until resetMonotonicClock().
+void setMonotonicClock(double (*clock)()) noexcept;
+void resetMonotonicClock() noexcept;
+
 }  // namespace orvin::testhooks

@@ -3,6 +3,11 @@
 #include <gio/gio.h>
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -244,6 +249,29 @@ TEST_F(BluezTest, NotAvailableWithoutBluezAdapterOrPower) {
     EXPECT_FALSE(source_->isSearching());
     source_->stop();
   }
+}
+
+// A system bus that accepts the connection and then says nothing is given up
+// on after the call time-out, with the reason.
+TEST_F(BluezTest, SilentSystemBusIsGivenUpOn) {
+  const std::string path = testkit::resourceDirectory() + "/silent-bus";
+  const int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  ASSERT_GE(listener, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  ASSERT_LT(path.size(), sizeof address.sun_path);
+  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+  ::unlink(path.c_str());
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(listener, 4), 0);  // the kernel accepts; nobody answers
+  g_setenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + path).c_str(), TRUE);
+
+  const std::optional<std::string> why = startSource();
+  ::close(listener);
+  ::unlink(path.c_str());
+  ASSERT_TRUE(why.has_value());
+  EXPECT_NE(why->find("does not answer"), std::string::npos) << *why;
+  EXPECT_TRUE(source_->entries().empty());
 }
 
 // Stopping it is the browser's test.

@@ -90,8 +90,8 @@ class ProcessTest : public ::testing::Test {
   static constexpr double kStart = 700000000.0;
   void SetUp() override;
   void TearDown() override;
-  // Seconds of virtual time since kStart.
-  [[nodiscard]] static double elapsed() { return orvin::currentAbsoluteTime() - kStart; }
+  // Seconds of virtual (monotonic) time since kStart.
+  [[nodiscard]] static double elapsed() { return orvin::monotonicTime() - kStart; }
 
   RecordingFrontEnd* ui_ = nullptr;
   std::vector<int> exits_;

@@ -16,6 +16,7 @@
 #include "service/Wendlock.h"
 #include "service/obex/OBEXCodec.h"
 #include "service/platform/DeviceBrowser.h"
+#include "service/platform/RunLoop.h"
 #include "support/DateFormatters.h"
 
 namespace wendlock {
@@ -250,6 +251,22 @@ TEST_F(WendlockSend, SecondRequestDuringATransferIsDropped) {
   EXPECT_EQ(headersOf(server_->requests.at(1)).back(), body(true, "first text"));
   EXPECT_TRUE(ui_->alerts.empty());
   EXPECT_EQ(exits_, std::vector<int>{0});
+}
+
+// The 60 ticks are counted on the monotonic clock: the wall clock set back
+// or forward an hour while the device is silent changes nothing.
+TEST_F(WendlockSend, SilentDeviceTimesOutAfter60TicksWhateverTheWallClockDoes) {
+  for (const double step : {-3600.0, 3600.0}) {
+    SCOPED_TRACE(step);
+    restart();
+    server_->then(connectReply(1000));
+    server_->onRequest = [step](const Bytes& request) {
+      if (request[0] == 0x82) testhooks::stepWallClock(step);
+    };
+    send("hello");
+    EXPECT_EQ(ui_->alerts, std::vector<std::string>{kFailed});
+    EXPECT_LT(std::abs(elapsed() - 60.0), 1e-6) << elapsed();
+  }
 }
 
 TEST_F(WendlockSend, CallbacksIgnoreEventsWithoutAProvider) {
