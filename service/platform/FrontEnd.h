@@ -29,6 +29,9 @@ class FrontEnd {
   virtual void beep() = 0;
   // Brings the front end's windows before other applications'.
   virtual void activate() {}
+  // Says why the request ends without delivery and without an alert, where
+  // the user would not see it otherwise (a terminal); windows say nothing.
+  virtual void showEndWithoutDelivery(const std::string& /*reason*/) {}
   // Modal choice among `devices`; nullopt when the user cancels.
   virtual std::optional<std::size_t> chooseDevice(const std::vector<ServiceRecord>& devices) = 0;
   // Modal choice among what `source` finds, started by the caller and

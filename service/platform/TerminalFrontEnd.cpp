@@ -8,6 +8,7 @@
 #include <charconv>
 
 #include "chars/StringFormat.h"
+#include "service/platform/Application.h"
 #include "service/platform/Bundle.h"
 
 namespace wendlock {
@@ -96,6 +97,10 @@ FrontEnd::Answer TerminalFrontEnd::showInformationalAlert(const std::string& tit
   }
 }
 
+void TerminalFrontEnd::showEndWithoutDelivery(const std::string& reason) {
+  write(error_, "wendlock: " + reason + "\n");
+}
+
 void TerminalFrontEnd::beep() {
   write(tty_ >= 0 ? tty_ : error_, "\a");
 }
@@ -104,7 +109,9 @@ std::optional<std::size_t> TerminalFrontEnd::chooseDevice(
     const std::vector<ServiceRecord>& devices) {
   if (devices.empty()) return std::nullopt;
   if (tty_ < 0) {
-    write(error_, localized(u"No terminal to choose a device on; name one with --to.") + "\n");
+    NSApplication::sharedApplication().noteEndWithoutDelivery(
+        NSBundle::mainBundle().localizedStringForKey(
+            u"No terminal to choose a device on; name one with --to.", u""));
     return std::nullopt;
   }
   std::string menu = localized(u"Send to which device?") + "\n";

@@ -22,6 +22,7 @@ class TerminalFrontEnd : public FrontEnd {
                                 const std::string& defaultButton,
                                 const std::string& alternateButton) override;
   void beep() override;
+  void showEndWithoutDelivery(const std::string& reason) override;
   using FrontEnd::chooseDevice;
   std::optional<std::size_t> chooseDevice(const std::vector<ServiceRecord>& devices) override;
 

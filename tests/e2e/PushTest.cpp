@@ -195,6 +195,12 @@ TEST_F(Refusals, AlertsUsageErrorsNoticeHelpAndVersion) {
       {{"--text", "a", "-"}, {}, 2, "wendlock: ", ""},
       {{"--file", "/nonexistent/wendlock-e2e.txt"}, {}, 2, "wendlock: ", ""},
       {{"--ui=curses", "--text", "x"}, {}, 2, "wendlock: ", ""},
+      // Two targets and no terminal to choose on: nothing to alert about.
+      {{"--text", "x", "--to", closed, "--to", closed},
+       {},
+       3,
+       "wendlock: No terminal to choose a device on; name one with --to.\n",
+       ""},
       // Opened by hand with no terminal, the launch notice goes to standard error.
       {{}, {}, 0, "Wendlock\n\nWendlock sends the text you have selected to a Bluetooth", ""},
       {{"--help"}, {}, 0, "", "Usage: wendlock"},

@@ -5,6 +5,7 @@
 
 #include <tuple>
 
+#include "service/platform/Application.h"
 #include "service/platform/TerminalFrontEnd.h"
 
 namespace wendlock {
@@ -85,10 +86,16 @@ TEST(TerminalFrontEnd, Chooser) {
         << shown;
     EXPECT_EQ(shown.find("Please type a number from 1 to 2.") != std::string::npos, complained);
   }
+  // Without a terminal nothing is asked: the request ends without delivery,
+  // and the reason is said once, when the process ends.
   Terminal t("1\n");
   TerminalFrontEnd noTty(-1, t.err[0]);
+  testhooks::resetOutcome();
   EXPECT_EQ(noTty.chooseDevice(devices), std::nullopt);
-  EXPECT_NE(drain(t.err[1]).find("--to"), std::string::npos);
+  EXPECT_EQ(drain(t.err[1]), "");
+  EXPECT_NE(NSApplication::sharedApplication().endWithoutDelivery().toUtf8().find("--to"),
+            std::string::npos);
+  testhooks::resetOutcome();
   TerminalFrontEnd ui(t.tty[0], t.err[0]);
   EXPECT_EQ(ui.chooseDevice(std::vector<ServiceRecord>{}), std::nullopt);
 }
@@ -98,8 +105,9 @@ TEST(TerminalFrontEnd, AlertsAndBeep) {
   TerminalFrontEnd ui(t.tty[0], t.err[0]);
   ui.showCriticalAlert("Wendlock", "Connection failed.");
   ui.showCriticalAlert("", "untitled");
+  ui.showEndWithoutDelivery("Cancelled.");
   ui.beep();
-  EXPECT_EQ(drain(t.err[1]), "Wendlock: Connection failed.\nuntitled\n");
+  EXPECT_EQ(drain(t.err[1]), "Wendlock: Connection failed.\nuntitled\nwendlock: Cancelled.\n");
   EXPECT_EQ(drain(t.tty[1]), "\a");
   TerminalFrontEnd noTty(-1, t.err[0]);
   noTty.beep();
