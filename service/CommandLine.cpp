@@ -1,9 +1,12 @@
 #include "service/CommandLine.h"
 
-#include <fstream>
-#include <iostream>
-#include <iterator>
-#include <sstream>
+#include <fcntl.h>
+#include <glib.h>
+#include <langinfo.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include "chars/TextEncodings.h"
 #include "service/platform/gtk/GtkPasteboard.h"
@@ -26,19 +29,32 @@ bool endsWith(const std::string& s, const std::string& suffix) {
 
 bool setSource(Options* o, Options::Source source, std::string* error) {
   if (o->source != Options::Source::None) {
-    *error = "give one source of text: --file, --text or -";
+    *error = "give one source of text: --file, --text, -, --selection or --clipboard";
     return false;
   }
   o->source = source;
   return true;
 }
 
-bool readAll(std::istream& in, std::string* out) {
+// Reads all of `fd` into *out; false with the reason in *error (`what`
+// names the source) on a read error (a directory, a closed descriptor) or
+// more than kMostSourceBytes.
+bool readAll(int fd, const std::string& what, std::string* out, std::string* error) {
   std::string data;
   char buffer[65536];
-  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-    data.append(buffer, static_cast<std::size_t>(in.gcount()));
-    if (data.size() > kMostSourceBytes) return false;
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      *error = "cannot read " + what + ": " + std::strerror(errno);
+      return false;
+    }
+    if (n == 0) break;
+    data.append(buffer, static_cast<std::size_t>(n));
+    if (data.size() > kMostSourceBytes) {
+      *error = what + " holds more than 16 MiB";
+      return false;
+    }
   }
   *out = std::move(data);
   return true;
@@ -153,17 +169,32 @@ Exit status:
 )";
 }
 
-orvin::String decodeText(const std::string& bytes) {
+orvin::String decodeFileText(const std::string& bytes) {
   if (bytes.empty()) return orvin::String(u"");
   const orvin::NSUInteger detected = orvin::detectEncoding(bytes.data(), bytes.size());
   if (detected != 0) {
     const orvin::String s = orvin::stringWithBytes(bytes.data(), bytes.size(), detected);
     if (!s.isNil()) return s;
   }
-  const orvin::String windows =
-      orvin::stringWithBytes(bytes.data(), bytes.size(), orvin::NSWindowsCP1252StringEncoding);
-  if (!windows.isNil()) return windows;
-  return orvin::String::withLatin1(bytes);
+  return orvin::String::withUtf8(bytes);
+}
+
+orvin::String decodeUserText(const std::string& bytes) {
+  if (bytes.empty()) return orvin::String(u"");
+  // The C locale's ASCII is read as UTF-8, its superset, as a terminal
+  // would send it.
+  const char* codeset = nl_langinfo(CODESET);
+  if (codeset == nullptr || g_ascii_strcasecmp(codeset, "UTF-8") == 0 ||
+      g_ascii_strcasecmp(codeset, "ANSI_X3.4-1968") == 0) {
+    return orvin::String::withUtf8(bytes);
+  }
+  gsize written = 0;
+  gchar* utf8 = g_convert(bytes.data(), static_cast<gssize>(bytes.size()), "UTF-8", codeset,
+                          nullptr, &written, nullptr);
+  if (utf8 == nullptr) return orvin::String();
+  const orvin::String text = orvin::String::withUtf8(std::string_view(utf8, written));
+  g_free(utf8);
+  return text;
 }
 
 std::shared_ptr<orvin::Pasteboard> makeRequestPasteboard(const Options& options,
@@ -184,21 +215,17 @@ std::shared_ptr<orvin::Pasteboard> makeRequestPasteboard(const Options& options,
       bytes = options.text;
       break;
     case Options::Source::StandardInput:
-      if (!readAll(std::cin, &bytes)) {
-        *error = "standard input holds more than 16 MiB";
-        return nullptr;
-      }
+      if (!readAll(STDIN_FILENO, "standard input", &bytes, error)) return nullptr;
       break;
     case Options::Source::File: {
-      std::ifstream in(options.file, std::ios::binary);
-      if (!in) {
-        *error = "cannot read " + options.file;
+      const int fd = ::open(options.file.c_str(), O_RDONLY | O_CLOEXEC);
+      if (fd < 0) {
+        *error = "cannot read " + options.file + ": " + std::strerror(errno);
         return nullptr;
       }
-      if (!readAll(in, &bytes)) {
-        *error = options.file + " is larger than 16 MiB";
-        return nullptr;
-      }
+      const bool read = readAll(fd, options.file, &bytes, error);
+      ::close(fd);
+      if (!read) return nullptr;
       break;
     }
   }
@@ -209,9 +236,18 @@ std::shared_ptr<orvin::Pasteboard> makeRequestPasteboard(const Options& options,
     pasteboard->setData(orvin::Bytes(bytes.begin(), bytes.end()), rtf);
     return pasteboard;
   }
+  const bool typed = options.source != Options::Source::File;
+  const orvin::String text = typed ? decodeUserText(bytes) : decodeFileText(bytes);
+  if (text.isNil()) {
+    *error = typed ? (options.source == Options::Source::Inline ? std::string("--text")
+                                                                : std::string("standard input")) +
+                         " is not text in the user's character set"
+                   : options.file + " cannot be read as text (not UTF-8, UTF-16 or UTF-32)";
+    return nullptr;
+  }
   const orvin::String plain(orvin::NSStringPboardType);
   pasteboard->declareTypes({plain}, nullptr);
-  pasteboard->setString(decodeText(bytes), plain);
+  pasteboard->setString(text, plain);
   return pasteboard;
 }
 
