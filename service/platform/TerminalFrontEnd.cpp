@@ -22,11 +22,6 @@ std::string trimmed(const std::string& s) {
   return s.substr(b, e - b);
 }
 
-// The user's language for a question's text (English without a catalogue).
-std::string localized(const char16_t* english) {
-  return NSBundle::mainBundle().localizedStringForKey(english, u"").toUtf8();
-}
-
 std::string lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return s;
@@ -95,6 +90,10 @@ FrontEnd::Answer TerminalFrontEnd::showInformationalAlert(const std::string& tit
       return Answer::Alternate;
     }
   }
+}
+
+void TerminalFrontEnd::showProgress(const std::string& what) {
+  write(tty_ >= 0 ? tty_ : error_, what + "\n");
 }
 
 void TerminalFrontEnd::showEndWithoutDelivery(const std::string& reason) {

@@ -2,7 +2,11 @@
 
 #include <gio/gio.h>
 
+#include <cstdio>
+
+#include "service/platform/Bundle.h"
 #include "service/platform/gtk/ActiveWindow.h"
+#include "service/platform/gtk/GtkDisplay.h"
 
 namespace wendlock {
 namespace {
@@ -24,6 +28,11 @@ NSWorkspace& NSWorkspace::sharedWorkspace() {
 bool NSWorkspace::openFile(const orvin::String& path) {
   if (path.isEmpty()) return false;
   if (openFileHandler()) return openFileHandler()(path);
+  if (!environmentHasDisplay()) {
+    std::fprintf(stderr, "wendlock: %s\n",
+                 localized(u"Read the manual with: man wendlock").c_str());
+    return true;
+  }
   GFile* file = g_file_new_for_path(path.toUtf8().c_str());
   gchar* uri = g_file_get_uri(file);
   GError* error = nullptr;

@@ -215,8 +215,15 @@ TEST_F(BluezTest, FollowsBluezWhileOpen) {
   update(devicePath("00:00:00:00:00:03"), "org.bluez.Device1", "{'Alias': <'Tab'>}");
   EXPECT_TRUE(showsSoon({"Tab"}));
 
+  // Switched off: nothing can be reached, so nothing is offered, until on.
+  EXPECT_FALSE(source_->isPoweredOff());
   update("/org/bluez/hci0", "org.bluez.Adapter1", "{'Powered': <false>}");
   EXPECT_TRUE(testkit::runUntil([&] { return !source_->isSearching(); }));
+  EXPECT_TRUE(source_->isPoweredOff());
+  EXPECT_TRUE(showsSoon({}));
+  update("/org/bluez/hci0", "org.bluez.Adapter1", "{'Powered': <true>}");
+  EXPECT_TRUE(showsSoon({"Tab"}));
+  EXPECT_FALSE(source_->isPoweredOff());
 
   // The mock leaves the adapter's devices behind, as a crashing BlueZ may.
   const int before = changes_;

@@ -460,7 +460,7 @@ std::vector<DeviceEntry> BluezDeviceSource::entries() const {
   std::vector<Shown> shown;
   // Devices of an adapter that is gone cannot be reached, whatever BlueZ
   // failed to say about them.
-  if (adapterPath_.empty() || !adapters_.contains(adapterPath_)) return {};
+  if (adapterPath_.empty() || !adapters_.contains(adapterPath_) || isPoweredOff()) return {};
   const std::string prefix = adapterPath_ + "/";
   for (const auto& [path, d] : devices_) {
     if (!d.offersPush || path.compare(0, prefix.size(), prefix) != 0) continue;
@@ -485,6 +485,12 @@ std::vector<DeviceEntry> BluezDeviceSource::entries() const {
   result.reserve(shown.size());
   for (Shown& s : shown) result.push_back(std::move(s.entry));
   return result;
+}
+
+bool BluezDeviceSource::isPoweredOff() const {
+  if (connection_ == nullptr) return false;
+  const auto adapter = adapters_.find(adapterPath_);
+  return adapter != adapters_.end() && !adapter->second.powered;
 }
 
 bool BluezDeviceSource::isSearching() const {
