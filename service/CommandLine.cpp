@@ -26,13 +26,6 @@ std::string format(const std::string& localizedFormat,
   return orvin::stringWithFormat(orvin::String::withUtf8(localizedFormat), args).toUtf8();
 }
 
-// A localized message with its arguments filled in.
-//   format(localized("unknown argument: %s"), {"--bogus"})
-std::string format(const std::string& localizedFormat,
-                   std::initializer_list<orvin::FormatArgument> args) {
-  return orvin::stringWithFormat(orvin::String::withUtf8(localizedFormat), args).toUtf8();
-}
-
 bool endsWith(const std::string& s, const std::string& suffix) {
   if (s.size() < suffix.size()) return false;
   for (std::size_t i = 0; i < suffix.size(); ++i) {

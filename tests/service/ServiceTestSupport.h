@@ -34,8 +34,6 @@ class RecordingFrontEnd : public FrontEnd {
   }
   void beep() override { ++beeps; }
   void showEndWithoutDelivery(const std::string& reason) override { ends.push_back(reason); }
-  void showEndWithoutDelivery(const std::string& reason) override { ends.push_back(reason); }
-  void showEndWithoutDelivery(const std::string& reason) override { ends.push_back(reason); }
   using FrontEnd::chooseDevice;
   std::optional<std::size_t> chooseDevice(const std::vector<ServiceRecord>& devices) override {
     choosers.push_back(devices.size());
@@ -45,8 +43,6 @@ class RecordingFrontEnd : public FrontEnd {
   std::vector<std::string> alerts;   // "title: message"
   std::vector<std::string> notices;  // "title: message [default/alternate]"
   int beeps = 0;
-  std::vector<std::string> ends;      // why requests ended without delivery
-  std::vector<std::string> ends;      // why requests ended without delivery
   std::vector<std::string> ends;      // why requests ended without delivery
   std::vector<std::size_t> choosers;  // how many devices each chooser offered
   Answer noticeAnswer = Answer::Default;
