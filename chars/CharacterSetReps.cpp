@@ -144,38 +144,42 @@ unichar lastAlphaCharacter() noexcept {
   return 0;
 }
 
+// The scans read compact text in stack windows, so no string is copied whole
+// and none of them needs work memory.
 bool characterPartOfSet(const String& s, const std::uint8_t* rep) {
   if (rep == nullptr) return false;
-  return walkCharacters(s, false, false, [rep](const unichar* chars, NSUInteger length) {
-    for (NSUInteger i = 0; i < length; ++i) {
-      if (isInCharacterSetRep(rep, chars[i])) return true;
-    }
-    return false;
-  });
+  return !walkWindows(s, NSRange{0, s.length()},
+                      [rep](const unichar* chars, NSUInteger length, NSUInteger) {
+                        for (NSUInteger i = 0; i < length; ++i) {
+                          if (isInCharacterSetRep(rep, chars[i])) return false;
+                        }
+                        return true;
+                      });
 }
 
 NSUInteger countCharactersPartOfSet(const String& s, const std::uint8_t* rep) {
   if (rep == nullptr) return 0;
-  return walkCharacters(s, NSUInteger{0}, NSUInteger{0},
-                        [rep](const unichar* chars, NSUInteger length) {
-                          NSUInteger count = 0;
-                          for (NSUInteger i = 0; i < length; ++i) {
-                            count += isInCharacterSetRep(rep, chars[i]) ? 1 : 0;
-                          }
-                          return count;
-                        });
+  NSUInteger count = 0;
+  walkWindows(s, NSRange{0, s.length()},
+              [rep, &count](const unichar* chars, NSUInteger length, NSUInteger) {
+                for (NSUInteger i = 0; i < length; ++i) {
+                  count += isInCharacterSetRep(rep, chars[i]) ? 1 : 0;
+                }
+                return true;
+              });
+  return count;
 }
 
 bool charactersPartOfSet(const String& s, const std::uint8_t* rep, bool ifEmpty) {
   if (s.length() == 0) return ifEmpty;
   if (rep == nullptr) return false;
-  // Without memory to look at the text, "all members" cannot be claimed.
-  return walkCharacters(s, ifEmpty, false, [rep](const unichar* chars, NSUInteger length) {
-    for (NSUInteger i = 0; i < length; ++i) {
-      if (!isInCharacterSetRep(rep, chars[i])) return false;
-    }
-    return true;
-  });
+  return walkWindows(s, NSRange{0, s.length()},
+                     [rep](const unichar* chars, NSUInteger length, NSUInteger) {
+                       for (NSUInteger i = 0; i < length; ++i) {
+                         if (!isInCharacterSetRep(rep, chars[i])) return false;
+                       }
+                       return true;
+                     });
 }
 
 bool containsCharacterPartOfCharacterSetRep(const String& s, const std::uint8_t* rep) {

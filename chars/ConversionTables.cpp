@@ -158,9 +158,7 @@ unichar toLowerAscii(unichar c) noexcept {
 }
 
 unichar toUpperAscii(unichar c) noexcept {
-  const unichar u = umlautsToAscii(c);
-  if (u > 0x7F) return u' ';
-  return (u >= u'a' && u <= u'z') ? static_cast<unichar>(u - 0x20) : u;
+  return asciiUpperOfUnaccented(umlautsToAscii(c));
 }
 
 }  // namespace orvin

@@ -58,6 +58,13 @@ inline constexpr std::size_t kConversionTableEntries = 65536;
 //   toLowerAscii(u'Ö')  // u'o'
 //   toUpperAscii(u'é')  // u'E'
 [[nodiscard]] unichar toAscii(unichar c) noexcept;
+// The second step of toUpperAscii, for loops that look the umlauts table
+// up themselves: `u` is umlauts[c].
+//   asciiUpperOfUnaccented(umlautsCharsTable()[u'é'])  // u'E'
+[[nodiscard]] constexpr unichar asciiUpperOfUnaccented(unichar u) noexcept {
+  if (u > 0x7F) return u' ';
+  return (u >= u'a' && u <= u'z') ? static_cast<unichar>(u - 0x20) : u;
+}
 [[nodiscard]] unichar toLowerAscii(unichar c) noexcept;
 [[nodiscard]] unichar toUpperAscii(unichar c) noexcept;
 

@@ -6,3 +6,7 @@
 
 #define ORVIN_PUBLIC_BEGIN _Pragma("GCC visibility push(default)")
 #define ORVIN_PUBLIC_END _Pragma("GCC visibility pop")
+
+// A friend function declared first inside its class escapes the marks above;
+// its declaration carries this instead.
+#define ORVIN_EXPORT __attribute__((visibility("default")))

@@ -8,6 +8,11 @@
 ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
+namespace detail {
+struct MutableStringAccess;  // the library's in-place editors
+                             // (chars/internal/MutableStringAccess.h)
+}
+
 class MutableString : public String {
  public:
   // The empty string (never nil).
@@ -53,9 +58,15 @@ class MutableString : public String {
   void trimWhitespace();
 
  private:
+  friend struct detail::MutableStringAccess;
+
   // Both answer false, leaving the text as it was, when memory runs out.
   bool replaceUnchecked(NSRange range, const unichar* chars, NSUInteger length);
   bool replaceWithUtf16(const std::u16string& text);
+  // Installs a rewritten text (a std::malloc block with room for `capacity`
+  // units) unless it equals the current one; frees the block when it is not
+  // taken.
+  void takeRewritten(unichar* units, NSUInteger length, NSUInteger capacity);
 };
 
 }  // namespace orvin

@@ -6,9 +6,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <ostream>
 
 #include "chars/MutableString.h"
 #include "chars/PlatformException.h"
+#include "chars/StandardWalk.h"
+#include "chars/StringServices.h"
+#include "chars/internal/StringSearch.h"
 #include "chars/internal/StringStorage.h"
 
 namespace orvin {
@@ -22,11 +26,17 @@ void retain(StringStorage* s) noexcept {
 }
 
 void releaseStorage(StringStorage* s) noexcept {
-  if (s == nullptr || s->refs.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
+  if (s == nullptr) return;
+  // A sole owner needs no atomic decrement: no other value can reach the
+  // storage to change the count meanwhile.
+  if (s->refs.load(std::memory_order_acquire) != 1 &&
+      s->refs.fetch_sub(1, std::memory_order_acq_rel) != 1) {
+    return;
+  }
   switch (s->kind) {
     case StringStorage::Kind::Utf16Owned:
     case StringStorage::Kind::Latin1:
-      if (s->units != gNoUnits) std::free(s->units);
+      if (!s->unitsInBlock && s->units != gNoUnits) std::free(s->units);
       break;
     case StringStorage::Kind::Utf16Adopted:
       if (s->release != nullptr) s->release(static_cast<unichar*>(s->units));
@@ -34,29 +44,63 @@ void releaseStorage(StringStorage* s) noexcept {
     case StringStorage::Kind::Utf16Wrapped:
       break;
   }
-  delete s;
+  s->~StringStorage();
+  std::free(s);
+}
+
+// A storage header followed by `extraBytes` in the same block.
+StringStorage* newStorageBlock(StringStorage::Kind kind, NSUInteger length,
+                               std::size_t extraBytes) noexcept {
+  void* block = std::malloc(sizeof(StringStorage) + extraBytes);
+  if (block == nullptr) return nullptr;
+  auto* s = new (block) StringStorage;
+  s->kind = kind;
+  s->length = length;
+  s->capacity = length;
+  return s;
 }
 
 StringStorage* newStorage(StringStorage::Kind kind, void* units, NSUInteger length,
                           NSUInteger capacity) noexcept {
-  auto* s = new (std::nothrow) StringStorage;
+  StringStorage* s = newStorageBlock(kind, length, 0);
   if (s == nullptr) return nullptr;
-  s->kind = kind;
   s->units = units;
-  s->length = length;
   s->capacity = capacity;
   return s;
 }
 
-// Owned storage of `length` units, uninitialised; nullptr when out of memory.
+// Owned storage of `length` units, uninitialised, in one block with its
+// header (one allocation per string); nullptr when out of memory.
 StringStorage* newOwned(StringStorage::Kind kind, NSUInteger length) noexcept {
   const std::size_t unitSize = kind == StringStorage::Kind::Latin1 ? 1 : sizeof(unichar);
-  if (length > static_cast<NSUInteger>(PTRDIFF_MAX) / unitSize) return nullptr;
-  void* units = length == 0 ? static_cast<void*>(gNoUnits) : std::malloc(length * unitSize);
-  if (units == nullptr) return nullptr;
-  StringStorage* s = newStorage(kind, units, length, length);
-  if (s == nullptr && units != gNoUnits) std::free(units);
+  if (length > static_cast<NSUInteger>(PTRDIFF_MAX / 2) / unitSize) return nullptr;
+  if (length == 0) return newStorage(kind, gNoUnits, 0, 0);
+  StringStorage* s = newStorageBlock(kind, length, length * unitSize);
+  if (s == nullptr) return nullptr;
+  s->units = s + 1;
+  s->unitsInBlock = true;
   return s;
+}
+
+// Length of the ASCII run at the start of `bytes`, looking at 32 bytes at a
+// time while there is no byte from 0x80 up.
+std::size_t asciiPrefixLength(std::string_view bytes) noexcept {
+  constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+  const char* p = bytes.data();
+  const std::size_t n = bytes.size();
+  std::size_t i = 0;
+  for (; i + 32 <= n; i += 32) {
+    std::uint64_t w[4];
+    std::memcpy(w, p + i, sizeof w);
+    if (((w[0] | w[1] | w[2] | w[3]) & kHighBits) != 0) break;
+  }
+  for (; i + 8 <= n; i += 8) {
+    std::uint64_t w;
+    std::memcpy(&w, p + i, sizeof w);
+    if ((w & kHighBits) != 0) break;
+  }
+  while (i < n && static_cast<unsigned char>(p[i]) < 0x80) ++i;
+  return i;
 }
 
 }  // namespace
@@ -71,6 +115,8 @@ String::String(std::u16string_view text)
     std::memcpy(storage_->units, text.data(), text.size() * sizeof(unichar));
   }
 }
+
+String::String(std::string_view utf8) : String(withUtf8(utf8)) {}
 
 String::String(const String& other) noexcept : storage_(other.storage_) {
   retain(storage_);
@@ -129,23 +175,33 @@ String String::withLatin1(std::string_view bytes) {
 }
 
 String String::withUtf8(std::string_view bytes) {
-  if (std::all_of(bytes.begin(), bytes.end(),
-                  [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-    return withLatin1(bytes);
-  }
+  const std::size_t ascii = asciiPrefixLength(bytes);
+  if (ascii == bytes.size()) return withLatin1(bytes);
   if (bytes.size() > static_cast<std::size_t>(INT32_MAX)) return String();
+  // One pass: UTF-8 never takes fewer bytes than UTF-16 takes units, so the
+  // byte count is room enough; the ASCII run is widened here, the rest is
+  // decoded once, and the block is trimmed to what was written.
+  const std::size_t capacity = bytes.size();
+  auto* units = static_cast<unichar*>(std::malloc(capacity * sizeof(unichar)));
+  if (units == nullptr) return String();
+  std::copy(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(ascii), units);
   UErrorCode status = U_ZERO_ERROR;
-  int32_t units = 0;
-  u_strFromUTF8(nullptr, 0, &units, bytes.data(), static_cast<int32_t>(bytes.size()), &status);
-  if (status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status)) return String();
-  StringStorage* s = newOwned(StringStorage::Kind::Utf16Owned, static_cast<NSUInteger>(units));
-  if (s == nullptr) return String();
-  status = U_ZERO_ERROR;
-  u_strFromUTF8(static_cast<UChar*>(s->units), units, nullptr, bytes.data(),
-                static_cast<int32_t>(bytes.size()), &status);
-  String result(s);
-  if (U_FAILURE(status) && status != U_STRING_NOT_TERMINATED_WARNING) return String();
-  return result;
+  int32_t written = 0;
+  u_strFromUTF8(units + ascii, static_cast<int32_t>(capacity - ascii), &written,
+                bytes.data() + ascii, static_cast<int32_t>(bytes.size() - ascii), &status);
+  if (U_FAILURE(status)) {
+    std::free(units);
+    return String();
+  }
+  const NSUInteger length = ascii + static_cast<NSUInteger>(written);
+  if (length < capacity) {
+    if (void* trimmed = std::realloc(units, length * sizeof(unichar))) {
+      units = static_cast<unichar*>(trimmed);
+    }
+  }
+  StringStorage* s = newStorage(StringStorage::Kind::Utf16Owned, units, length, length);
+  if (s == nullptr) std::free(units);
+  return String(s);
 }
 
 NSUInteger String::length() const noexcept {
@@ -159,6 +215,10 @@ unichar String::characterAtIndex(NSUInteger index) const {
 
 const unichar* String::charactersPtr() const noexcept {
   return storage_ != nullptr && storage_->isUtf16() ? storage_->utf16() : nullptr;
+}
+
+const std::uint8_t* String::latin1Ptr() const noexcept {
+  return storage_ != nullptr && !storage_->isUtf16() ? storage_->latin1() : nullptr;
 }
 
 void String::getCharacters(unichar* buffer, NSRange range) const {
@@ -239,13 +299,31 @@ bool operator==(const String& a, const String& b) noexcept {
   if (a.isNil() || b.isNil()) return false;
   const NSUInteger n = a.length();
   if (n != b.length()) return false;
-  const unichar* pa = a.charactersPtr();
-  const unichar* pb = b.charactersPtr();
-  if (pa != nullptr && pb != nullptr) return std::memcmp(pa, pb, n * sizeof(unichar)) == 0;
-  for (NSUInteger i = 0; i < n; ++i) {
-    if (a.characterAtIndex(i) != b.characterAtIndex(i)) return false;
-  }
-  return true;
+  return withDirectUnits(a, NSRange{0, n}, [&](auto* pa, NSUInteger) {
+    return withDirectUnits(b, NSRange{0, n}, [&](auto* pb, NSUInteger) {
+      return detail::mismatchUnits(pa, pb, n) == n;
+    });
+  });
+}
+
+std::strong_ordering operator<=>(const String& a, const String& b) noexcept {
+  if (a.isNil() || b.isNil()) return !a.isNil() <=> !b.isNil();
+  const int order = withDirectUnits(a, NSRange{0, a.length()}, [&](auto* pa, NSUInteger na) {
+    return withDirectUnits(b, NSRange{0, b.length()}, [&](auto* pb, NSUInteger nb) {
+      return detail::compareUnits(pa, na, pb, nb);
+    });
+  });
+  return order <=> 0;
+}
+
+std::ostream& operator<<(std::ostream& out, const String& s) {
+  if (s.isNil()) return out << "(null)";
+  return out << s.toUtf8();
+}
+
+bool CaseInsensitiveLess::operator()(const String& a, const String& b) const {
+  if (a.isNil() || b.isNil()) return a.isNil() && !b.isNil();
+  return compareRange(a, NSRange{0, a.length()}, b, kCompareCaseInsensitive) == NSOrderedAscending;
 }
 
 // --- the mutation primitives MutableString builds on ---
@@ -269,6 +347,14 @@ bool String::makeUniqueUtf16(NSUInteger capacity) {
     std::free(units);
     return false;
   }
+  releaseStorage(storage_);
+  storage_ = fresh;
+  return true;
+}
+
+bool String::adoptUtf16(unichar* units, NSUInteger length, NSUInteger capacity) noexcept {
+  StringStorage* fresh = newStorage(StringStorage::Kind::Utf16Owned, units, length, capacity);
+  if (fresh == nullptr) return false;
   releaseStorage(storage_);
   storage_ = fresh;
   return true;

@@ -9,6 +9,11 @@
 // Lengths, indexes and ranges count UTF-16 code units.
 #pragma once
 
+#include <compare>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <iosfwd>
 #include <string>
 #include <string_view>
 
@@ -29,6 +34,10 @@ class String {
   //   String s = u"Grüße";
   String(const char16_t* text);      // NOLINT(google-explicit-constructor): literals read naturally
   String(std::u16string_view text);  // NOLINT(google-explicit-constructor)
+  // UTF-8 text, decoded as withUtf8 does (nil when invalid). Explicit, so
+  // that narrow text never turns into a String unnoticed.
+  //   String s("Grüße");
+  explicit String(std::string_view utf8);
 
   String(const String& other) noexcept;
   String(String&& other) noexcept;
@@ -59,6 +68,10 @@ class String {
   [[nodiscard]] unichar characterAtIndex(NSUInteger index) const;
   // Direct pointer to the code units, or nullptr (compact storage, nil).
   [[nodiscard]] const unichar* charactersPtr() const noexcept;
+  // Direct pointer to the bytes of compact storage, one per code unit of the
+  // same value, or nullptr (UTF-16 storage, nil). Every non-empty string has
+  // exactly one of charactersPtr() and latin1Ptr().
+  [[nodiscard]] const std::uint8_t* latin1Ptr() const noexcept;
   // Copies the code units of `range` into `buffer`; raises NSRangeException
   // when the range does not lie inside the string.
   void getCharacters(unichar* buffer, NSRange range) const;
@@ -82,7 +95,15 @@ class String {
   [[nodiscard]] std::string toUtf8() const;
 
   // Exact code-unit equality; nil equals only nil.
-  friend bool operator==(const String& a, const String& b) noexcept;
+  friend ORVIN_EXPORT bool operator==(const String& a, const String& b) noexcept;
+  // Code-unit order, whatever the storage; nil sorts before the empty
+  // string, so std::map and std::sort tell them apart.
+  //   String(u"B") < String(u"a")  // true: 'B' is 0x42
+  friend ORVIN_EXPORT std::strong_ordering operator<=>(const String& a, const String& b) noexcept;
+
+  // A hash of the code units: equal strings hash equal in either storage;
+  // nil and the empty string hash alike.
+  [[nodiscard]] std::size_t hash() const noexcept;
 
  protected:
   explicit String(StringStorage* adopted) noexcept : storage_(adopted) {}
@@ -91,10 +112,29 @@ class String {
   // memory runs out; the text is then unchanged.
   bool makeUniqueUtf16(NSUInteger capacity);
   unichar* mutableCharacters() noexcept;
+  // Takes over `units` (from std::malloc, room for `capacity`) as this
+  // value's text. False when memory runs out; the caller keeps the block and
+  // the text is unchanged.
+  bool adoptUtf16(unichar* units, NSUInteger length, NSUInteger capacity) noexcept;
   void setLengthUnchecked(NSUInteger length) noexcept;
 
   StringStorage* storage_ = nullptr;
 };
 
+// Writes the text as UTF-8 (unpaired surrogates as U+FFFD), nil as "(null)".
+std::ostream& operator<<(std::ostream& out, const String& s);
+
+// Orders strings by their simply case-folded code units (as compareRange
+// with kCompareCaseInsensitive), nil first; for std::map and std::sort.
+//   std::map<String, int, CaseInsensitiveLess> counts;
+struct CaseInsensitiveLess {
+  bool operator()(const String& a, const String& b) const;
+};
+
 }  // namespace orvin
 ORVIN_PUBLIC_END
+
+template <>
+struct std::hash<orvin::String> {
+  std::size_t operator()(const orvin::String& s) const noexcept { return s.hash(); }
+};

@@ -2,34 +2,20 @@
 
 #include "chars/CharacterBufferCompare.h"
 #include "chars/ConversionTables.h"
-#include "chars/InlineCharacterBuffer.h"
 #include "chars/StandardWalk.h"
 #include "chars/StringServices.h"
 
 namespace orvin {
 namespace {
 
-// Calls visit(read), where read(i) is the code unit at range.location + i:
-// in place when the storage has a direct pointer, else one at a time through
-// the inline buffer, so that no whole-string copy is made. `range` must fit.
-template <class Visit>
-bool readUnits(const String& s, NSRange range, Visit&& visit) {
-  if (const unichar* direct = s.charactersPtr()) {
-    const unichar* p = direct + range.location;
-    return visit([p](NSUInteger i) { return p[i]; });
-  }
-  InlineCharacterBuffer in(s, range);
-  return visit([&in](NSUInteger i) { return in.at(static_cast<NSInteger>(i)); });
-}
-
 // True at the first code unit of `s` that satisfies `test`.
 template <class Test>
 bool anyUnit(const String& s, Test test) {
   const NSUInteger length = s.length();
   if (length == 0) return false;
-  return readUnits(s, NSRange{0, length}, [&](auto read) {
+  return withDirectUnits(s, NSRange{0, length}, [&](auto* p, NSUInteger) {
     for (NSUInteger i = 0; i < length; ++i) {
-      if (test(read(i))) return true;
+      if (test(unichar(p[i]))) return true;
     }
     return false;
   });
@@ -40,10 +26,10 @@ bool anyUnit(const String& s, Test test) {
 template <class Fold>
 bool equalFolds(const String& s, NSRange range, const String& other, Fold fold) {
   if (range.length == 0) return true;
-  return readUnits(s, range, [&](auto a) {
-    return readUnits(other, NSRange{0, range.length}, [&](auto b) {
+  return withDirectUnits(s, range, [&](auto* a, NSUInteger) {
+    return withDirectUnits(other, NSRange{0, range.length}, [&](auto* b, NSUInteger) {
       for (NSUInteger i = 0; i < range.length; ++i) {
-        if (fold(a(i)) != fold(b(i))) return false;
+        if (fold(unichar(a[i])) != fold(unichar(b[i]))) return false;
       }
       return true;
     });
@@ -53,11 +39,7 @@ bool equalFolds(const String& s, NSRange range, const String& other, Fold fold) 
 // Accents removed, then ASCII upper case; what is not ASCII becomes a space.
 struct AsciiFold {
   const unichar* umlauts;
-  unichar operator()(unichar c) const {
-    const unichar u = umlauts[c];
-    if (u >= 0x80) return u' ';
-    return (u >= u'a' && u <= u'z') ? static_cast<unichar>(u - (u'a' - u'A')) : u;
-  }
+  unichar operator()(unichar c) const { return asciiUpperOfUnaccented(umlauts[c]); }
 };
 
 struct TableFold {

@@ -15,8 +15,8 @@ namespace orvin {
 
 // Compares the code units of `range` of `s` with the whole of `other`.
 // options: 0 (exact) or kCompareCaseInsensitive, which orders by the folded
-// code units. nil counts as empty. Reads through the inline buffer, so it
-// needs no work memory and cannot fail for want of it.
+// code units. nil counts as empty. Reads both texts in place, so it needs no
+// work memory and cannot fail for want of it.
 // Raises NSRangeException when `range` does not lie inside `s`.
 //   compareRange(u"xABC", {1, 3}, u"abc", kCompareCaseInsensitive)  // NSOrderedSame
 [[nodiscard]] NSComparisonResult compareRange(const String& s, NSRange range, const String& other,
@@ -39,6 +39,15 @@ namespace orvin {
 // there are none. Saturates at the 64-bit limits.
 //   integerValue(u"  -42 apples")  // -42
 [[nodiscard]] NSInteger integerValue(const String& s);
+
+// Leading white space skipped, then the longest decimal number there: an
+// optional sign, digits with an optional "." and fraction, an optional
+// exponent ("e-3"); 0 when there is none. The same in every locale ("1.5" is
+// one and a half under de_DE too). Too large gives infinity with the sign,
+// too small 0.
+//   doubleValue(u" 2.25 kg")  // 2.25
+//   doubleValue(u"1,5")       // 1
+[[nodiscard]] double doubleValue(const String& s);
 
 }  // namespace orvin
 ORVIN_PUBLIC_END

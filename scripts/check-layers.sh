@@ -30,6 +30,13 @@ for layer in "${layers[@]}"; do
       echo "$header: a public header without ORVIN_PUBLIC_BEGIN/ORVIN_PUBLIC_END" >&2
       status=1
     fi
+    # A friend function first declared in its class is exported only with
+    # ORVIN_EXPORT (defaulted and inline friends need no symbol).
+    if grep -nE '^\s*friend [^(]*\(' "$header" | grep -vE 'ORVIN_EXPORT|= default;|\{' |
+        grep -vE '^[0-9]+:\s*friend (class|struct) ' >&2; then
+      echo "$header: a friend function above lacks ORVIN_EXPORT" >&2
+      status=1
+    fi
     if grep -qE '^#include "[^"]*/internal/' "$header"; then
       echo "$header: a public header includes a private one" >&2
       status=1

@@ -16,10 +16,11 @@ echo "== layer check"
 jobs=$(nproc)
 passed=0
 # Runs ctest in a build folder and adds its count of passed tests.
-run_tests() {
-  local log
+run_tests() {  # dir, extra ctest args...
+  local log dir=$1
+  shift
   log=$(mktemp)
-  ctest --test-dir "$1" -j "$jobs" --output-on-failure | tee "$log"
+  ctest --test-dir "$dir" -j "$jobs" --output-on-failure "$@" | tee "$log"
   local total
   total=$(sed -n 's/.*tests passed, 0 tests failed out of \([0-9]*\).*/\1/p' "$log")
   rm -f "$log"
@@ -35,6 +36,28 @@ build() {  # dir, extra cmake args...
 echo "== build and test (Release, -Werror)"
 build "$root/build/release" -DCMAKE_BUILD_TYPE=Release
 run_tests "$root/build/release"
+
+echo "== build and test without the desktop and Bluetooth backends (Release)"
+# The generic service names no backend; with both off, nothing of GTK or
+# BlueZ may reach the build.
+if grep -rlE '#include [<"](gtk/|gdk/|bluetooth/|service/platform/(gtk|bluez|bluetooth)/)' \
+    "$root"/service/*.h "$root"/service/*.cpp "$root"/service/platform/*.h \
+    "$root"/service/platform/*.cpp; then
+  echo "the generic service includes a backend (above)" >&2
+  exit 1
+fi
+minimal="$root/build/minimal"
+# The library is built shared here, so the install test also checks
+# liborvin.so and a consumer of it.
+cmake -S "$root" -B "$minimal" -G Ninja -DWENDLOCK_WERROR=ON -DCMAKE_BUILD_TYPE=Release \
+  -DWENDLOCK_GTK=OFF -DWENDLOCK_BLUEZ=OFF -DWENDLOCK_BENCH=OFF -DBUILD_SHARED_LIBS=ON >/dev/null
+cmake --build "$minimal" -j "$jobs"
+if grep -qE 'gtk|bluetooth|bluez' "$minimal/compile_commands.json" ||
+    ldd "$minimal/service/wendlock" | grep -qE 'gtk|gdk|bluetooth'; then
+  echo "the build without backends still uses GTK or BlueZ" >&2
+  exit 1
+fi
+run_tests "$minimal" -L 'service|e2e|install'
 
 if [ "${1:-}" = "--quick" ]; then
   echo "$passed passed, 0 failed"

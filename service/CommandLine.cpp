@@ -11,7 +11,7 @@
 #include "chars/StringFormat.h"
 #include "chars/TextEncodings.h"
 #include "service/platform/Bundle.h"
-#include "service/platform/gtk/GtkPasteboard.h"
+#include "service/platform/Desktop.h"
 
 namespace wendlock {
 namespace {
@@ -220,11 +220,13 @@ std::shared_ptr<orvin::Pasteboard> makeRequestPasteboard(const Options& options,
       return nullptr;
     case Options::Source::Selection:
     case Options::Source::Clipboard: {
-      auto desktop = desktopPasteboard(options.source == Options::Source::Selection
-                                           ? DesktopSelection::Primary
-                                           : DesktopSelection::Clipboard);
-      if (!desktop) *error = "no display";
-      return desktop;
+      Desktop* d = desktop(error);
+      if (d == nullptr) return nullptr;
+      auto selection =
+          d->selection(options.source == Options::Source::Selection ? DesktopSelection::Primary
+                                                                    : DesktopSelection::Clipboard);
+      if (!selection) *error = "the display offers no selection";
+      return selection;
     }
     case Options::Source::Inline:
       bytes = options.text;

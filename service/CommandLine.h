@@ -40,8 +40,9 @@ inline constexpr int kExitUsage = 2;
 // The request's pasteboard for `options` (nullptr for Source::None): plain
 // text as NSStringPboardType, a .rtf file as NSRTFPboardType; the desktop's
 // primary selection or clipboard itself for Source::Selection and
-// Source::Clipboard. nullptr with a reason in *error when the source cannot
-// be read ("no display" for the desktop's ones without a display).
+// Source::Clipboard, which opens the desktop. nullptr with a reason in
+// *error when the source cannot be read ("no display" for the desktop's
+// ones without a display).
 [[nodiscard]] std::shared_ptr<orvin::Pasteboard> makeRequestPasteboard(const Options& options,
                                                                        std::string* error);
 

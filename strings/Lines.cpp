@@ -2,58 +2,51 @@
 
 #include "chars/InlineCharacterBuffer.h"
 #include "chars/StandardWalk.h"
+#include "chars/internal/StringSearch.h"
 #include "strings/FeedCharacters.h"
 
 namespace orvin {
 namespace {
 
-// The one line scan: calls emit(start, end) for each line [start, end), where
-// at(i) reads code unit i of a text of `length` units.
-template <class At, class Emit>
-void scanLines(NSUInteger length, At&& at, Emit&& emit) {
+// The one line scan: calls emit(start, end) for each line [start, end) of
+// the `length` units at `p`; a vector scan skips to the units that may be
+// feeds.
+template <class T, class Emit>
+void scanLines(const T* p, NSUInteger length, Emit&& emit) {
   NSUInteger start = 0;
-  for (NSUInteger i = 0; i < length; ++i) {
-    const unichar c = at(i);
-    if (isFeedCharacter(c)) {
-      if (c == u'\r' && i + 1 < length && at(i + 1) == u'\n') ++i;
-      emit(start, i + 1);
-      start = i + 1;
-    } else if (i + 1 == length) {
-      emit(start, length);
-    }
+  for (NSUInteger i = 0;; ++i) {
+    i = detail::findFeedCandidate(p, i, length);
+    if (i == length) break;
+    const unichar c = p[i];
+    if (!isFeedCharacter(c)) continue;
+    if (c == u'\r' && i + 1 < length && p[i + 1] == u'\n') ++i;
+    emit(start, i + 1);
+    start = i + 1;
   }
+  if (start < length) emit(start, length);
 }
 
 }  // namespace
 
 NSUInteger numberOfLines(const String& s) {
-  const NSUInteger length = s.length();
   NSUInteger count = 0;
-  auto tally = [&count](NSUInteger, NSUInteger) { ++count; };
-  if (const unichar* direct = s.charactersPtr()) {
-    scanLines(
-        length, [direct](NSUInteger i) { return direct[i]; }, tally);
-  } else if (length != 0) {
-    InlineCharacterBuffer in(s);
-    scanLines(
-        length, [&in](NSUInteger i) { return in.at(static_cast<NSInteger>(i)); }, tally);
-  }
+  withDirectUnits(s, NSRange{0, s.length()}, [&count](auto* units, NSUInteger length) {
+    scanLines(units, length, [&count](NSUInteger, NSUInteger) { ++count; });
+  });
   return count;
 }
 
 std::vector<String> lines(const String& s) {
-  return walkCharacters(s, std::vector<String>(), std::vector<String>(),
-                        [](const unichar* chars, NSUInteger length) {
-                          std::vector<String> result;
-                          scanLines(
-                              length, [chars](NSUInteger i) { return chars[i]; },
-                              [&](NSUInteger start, NSUInteger end) {
-                                String line = String::withCharacters(chars + start, end - start);
-                                // A line that cannot be made is left out; the rest still count.
-                                if (!line.isNil()) result.push_back(std::move(line));
-                              });
-                          return result;
-                        });
+  std::vector<String> result;
+  withDirectUnits(s, NSRange{0, s.length()}, [&result](auto* units, NSUInteger length) {
+    scanLines(units, length, [&](NSUInteger start, NSUInteger end) {
+      // Each line in the storage form of its source; one that cannot be
+      // made is left out, the rest still count.
+      String line = stringFromUnits(units + start, end - start);
+      if (!line.isNil()) result.push_back(std::move(line));
+    });
+  });
+  return result;
 }
 
 String firstLine(const String& s) {

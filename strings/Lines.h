@@ -22,8 +22,7 @@ namespace orvin {
 [[nodiscard]] NSUInteger numberOfLines(const String& s);
 
 // Every line as a new string, in order, each with its terminator; empty for
-// the empty string, and also when the heap copy of a long compact string
-// cannot be allocated.
+// the empty string. Lines of a compact string are compact.
 //   lines(u"a\r\nb")  // {u"a\r\n", u"b"}
 [[nodiscard]] std::vector<String> lines(const String& s);
 

@@ -4,11 +4,16 @@
 // so the OBEX Connect packet arriving marks the first tick. Beside it, what
 // any process costs to start and end (/bin/true), and wendlock's own start
 // and end without a request (--version: the loader and static set-up only).
+// WENDLOCK_BENCH_PROGRAM names another wendlock to measure (an older build,
+// side by side).
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <fstream>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "BenchProcess.h"
@@ -17,6 +22,24 @@ namespace wendlock::bench {
 namespace {
 
 constexpr double kPatienceSeconds = 10.0;
+
+std::string program() {
+  const char* other = std::getenv("WENDLOCK_BENCH_PROGRAM");
+  return other != nullptr && *other != '\0' ? other : WENDLOCK_PATH;
+}
+
+// The shared libraries `pid` has mapped.
+std::size_t mappedLibraries(pid_t pid) {
+  std::ifstream maps("/proc/" + std::to_string(pid) + "/maps");
+  std::set<std::string> libraries;
+  for (std::string line; std::getline(maps, line);) {
+    const std::size_t path = line.find('/');
+    if (path != std::string::npos && line.find(".so", path) != std::string::npos) {
+      libraries.insert(line.substr(path));
+    }
+  }
+  return libraries.size();
+}
 
 void BM_WendlockStartToConnect(benchmark::State& state) {
   const Listener listener;
@@ -27,9 +50,10 @@ void BM_WendlockStartToConnect(benchmark::State& state) {
   const std::string target = "tcp:127.0.0.1:" + std::to_string(listener.port());
   double accepted = 0;
   double cpu = 0;
+  std::size_t libraries = 0;
   for (auto _ : state) {
     const Clock::time_point start = Clock::now();
-    const pid_t pid = spawnQuiet({WENDLOCK_PATH, "--to", target, "--text", "Hello"});
+    const pid_t pid = spawnQuiet({program(), "--to", target, "--text", "Hello"});
     if (pid < 0) {
       state.SkipWithError("cannot start wendlock");
       break;
@@ -40,6 +64,7 @@ void BM_WendlockStartToConnect(benchmark::State& state) {
     const bool received = fd >= 0 && readExactly(fd, connect, sizeof connect, kPatienceSeconds);
     const Clock::time_point connectAt = Clock::now();
     // Its job here is done; the rest of its life is not measured.
+    libraries = mappedLibraries(pid);
     rusage usage{};
     killAndReap(pid, &usage);
     cpu += cpuSeconds(usage);
@@ -55,6 +80,7 @@ void BM_WendlockStartToConnect(benchmark::State& state) {
       benchmark::Counter(accepted * 1e3, benchmark::Counter::kAvgIterations);
   state.counters["child_cpu_ms"] =
       benchmark::Counter(cpu * 1e3, benchmark::Counter::kAvgIterations);
+  state.counters["libraries"] = static_cast<double>(libraries);
 }
 BENCHMARK(BM_WendlockStartToConnect)->UseManualTime()->Unit(benchmark::kMillisecond);
 
@@ -84,7 +110,7 @@ void BM_TrueStartToExit(benchmark::State& state) {
 BENCHMARK(BM_TrueStartToExit)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 void BM_WendlockVersionStartToExit(benchmark::State& state) {
-  startToExit(state, {WENDLOCK_PATH, "--version"});
+  startToExit(state, {program(), "--version"});
 }
 BENCHMARK(BM_WendlockVersionStartToExit)->UseManualTime()->Unit(benchmark::kMillisecond);
 

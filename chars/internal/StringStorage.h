@@ -23,6 +23,8 @@ struct StringStorage {
   NSUInteger capacity = 0;  // code units (bytes for Latin1) that `units` can hold
   void* units = nullptr;
   void (*release)(unichar*) = nullptr;
+  // The units live in the same block, right after this header, and go with it.
+  bool unitsInBlock = false;
 
   [[nodiscard]] bool isUtf16() const noexcept { return kind != Kind::Latin1; }
   [[nodiscard]] const unichar* utf16() const noexcept { return static_cast<const unichar*>(units); }

@@ -4,8 +4,8 @@
 #include <cstdlib>
 
 #include "chars/StringFormat.h"
+#include "service/platform/Desktop.h"
 #include "service/platform/FrontEnd.h"
-#include "service/platform/gtk/GtkPasteboard.h"
 
 namespace wendlock {
 namespace {
@@ -41,7 +41,7 @@ void NSApplication::terminate(const void* /*sender*/) {
     return;
   }
   // What this process put on the clipboard must outlive it.
-  storeDesktopPasteboards();
+  if (Desktop* d = openedDesktop()) d->storeSelections();
   std::fflush(nullptr);
   std::exit(status);
 }

@@ -19,12 +19,6 @@ constexpr const char* kServiceLaunchText =
     "shortcut bound to \"wendlock --selection\", or with its \"Send selection "
     "via Bluetooth\" action. Run \"wendlock --help\" for the command line.";
 
-std::filesystem::path programDirectory() {
-  std::error_code error;
-  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::filesystem::path() : self.parent_path();
-}
-
 std::string findResourceDirectory() {
   if (const char* forced = std::getenv("WENDLOCK_RESOURCES"); forced != nullptr && *forced) {
     return forced;
@@ -47,6 +41,12 @@ void bindCatalogue(const std::string& resources) {
 }
 
 }  // namespace
+
+std::filesystem::path programDirectory() {
+  std::error_code error;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::filesystem::path() : self.parent_path();
+}
 
 NSBundle& NSBundle::mainBundle() {
   static NSBundle bundle;

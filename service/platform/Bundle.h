@@ -2,11 +2,15 @@
 // its resources (the "Read Me" document, the message catalogues).
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 #include "chars/String.h"
 
 namespace wendlock {
+
+// The folder of the running program; empty when it cannot be told.
+[[nodiscard]] std::filesystem::path programDirectory();
 
 class NSBundle {
  public:

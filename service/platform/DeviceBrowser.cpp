@@ -2,11 +2,11 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "service/platform/DeviceSource.h"
 #include "service/platform/FrontEnd.h"
-#include "service/platform/bluetooth/BluetoothOBEX.h"
-#include "service/platform/bluez/BluezDeviceSource.h"
+#include "service/platform/Module.h"
 #include "support/Log.h"
 
 namespace wendlock {
@@ -15,7 +15,39 @@ std::vector<ServiceRecord>& targets() {
   static std::vector<ServiceRecord> list;
   return list;
 }
+DeviceSourceFactory& deviceSourceFactory() {
+  static DeviceSourceFactory factory;
+  return factory;
+}
+BluetoothSessionFactory& sessionFactory() {
+  static BluetoothSessionFactory factory;
+  return factory;
+}
+// The registered source of Bluetooth devices, the module's when none is;
+// nullptr when there is none.
+std::unique_ptr<DeviceSource> bluetoothSource() {
+  static bool moduleTried = false;
+  if (!deviceSourceFactory() && !moduleTried && *WENDLOCK_BLUEZ_MODULE != '\0') {
+    moduleTried = true;
+    std::string why;
+    if (void* entry = moduleSymbol(WENDLOCK_BLUEZ_MODULE, kDeviceSourceModuleEntry, &why)) {
+      reinterpret_cast<void (*)()>(entry)();
+    } else {
+      orvin::NSLog(u"Device browser: %@", {orvin::String::withUtf8(why)});
+    }
+  }
+  return deviceSourceFactory() ? deviceSourceFactory()() : nullptr;
+}
+
 }  // namespace
+
+DeviceSourceFactory setBluetoothDeviceSourceFactory(DeviceSourceFactory factory) {
+  return std::exchange(deviceSourceFactory(), std::move(factory));
+}
+
+BluetoothSessionFactory setBluetoothSessionFactory(BluetoothSessionFactory factory) {
+  return std::exchange(sessionFactory(), std::move(factory));
+}
 
 void setBrowserTargets(std::vector<ServiceRecord> list) {
   targets() = std::move(list);
@@ -28,12 +60,17 @@ int IOBluetoothServiceBrowserControllerBrowseDevices(ServiceRecord* record, unsi
     *record = offered.front();
     return kIOBluetoothUISuccess;
   }
-  // Named targets are a fixed list; without any, BlueZ finds the devices.
+  // Named targets are a fixed list; without any, the Bluetooth backend finds
+  // the devices.
   std::unique_ptr<DeviceSource> source;
-  if (offered.empty()) {
-    source = std::make_unique<BluezDeviceSource>();
-  } else {
+  if (!offered.empty()) {
     source = std::make_unique<StaticDeviceSource>(offered);
+  } else {
+    source = bluetoothSource();
+  }
+  if (!source) {
+    orvin::NSLog(u"Device browser: no Bluetooth in this wendlock; name a target with --to", {});
+    return kIOBluetoothUINotAvailableErr;
   }
   std::string reason;
   // The front end looks at the source itself while its chooser is open.
@@ -56,7 +93,8 @@ OBEXError IOBluetoothOBEXSessionCreateWithIOBluetoothSDPServiceRecordRef(
   if (record.kind == ServiceRecord::Kind::Tcp) {
     return OBEXSessionCreateWithTCP(record.host, record.port, session);
   }
-  return createBluetoothObexSession(record, session);
+  if (!sessionFactory()) return kOBEXSessionNoTransportError;
+  return sessionFactory()(record, session);
 }
 
 }  // namespace wendlock

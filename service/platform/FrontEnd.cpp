@@ -4,7 +4,7 @@
 #include "service/platform/Bundle.h"
 #include "service/platform/RunLoop.h"
 #include "service/platform/TerminalFrontEnd.h"
-#include "support/Clock.h"
+#include "support/MonotonicClock.h"
 
 namespace wendlock {
 
@@ -18,7 +18,7 @@ std::unique_ptr<FrontEnd>& installed() {
 std::optional<ServiceRecord> FrontEnd::chooseDevice(DeviceSource& source) {
   if (source.isSearching()) showProgress(localized(u"Searching for devices…"));
   RunLoop::currentRunLoop().runUntil([&] { return !source.isSearching(); },
-                                     orvin::monotonicTime() + kSearchSeconds);
+                                     orvin::monotonicSeconds() + kSearchSeconds);
   const std::vector<DeviceEntry> entries = source.entries();
   std::vector<ServiceRecord> records;
   for (const DeviceEntry& e : entries) {

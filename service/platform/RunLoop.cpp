@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "support/Clock.h"
+#include "support/MonotonicClock.h"
 #include "support/internal/TestHooks.h"
 
 namespace wendlock {
@@ -59,7 +60,7 @@ void RunLoop::raisePending() {
 void RunLoop::runUntilDate(const orvin::Date& deadline) {
   const double remaining = deadline.timeIntervalSinceReferenceDate() - orvin::currentAbsoluteTime();
   // A date in the past, or no date at all (NaN), ends the wait at once.
-  const double until = orvin::monotonicTime() + (remaining > 0 ? remaining : 0);
+  const double until = orvin::monotonicSeconds() + (remaining > 0 ? remaining : 0);
   runUntil([] { return false; }, until);
 }
 
@@ -67,7 +68,7 @@ bool RunLoop::runUntil(const std::function<bool()>& done, double until) {
   for (;;) {
     raisePending();
     if (done()) return true;
-    const double now = orvin::monotonicTime();
+    const double now = orvin::monotonicSeconds();
     if (!(now < until)) return false;
     if (gVirtual.load()) {
       if (iterateFor(context_, kIdleMilliseconds)) {

@@ -27,9 +27,9 @@ class RunLoop {
   // nested wait).
   //   RunLoop::currentRunLoop().runUntilDate(orvin::Date::dateWithTimeIntervalSinceNow(1.0));
   void runUntilDate(const orvin::Date& deadline);
-  // Dispatches events until `done` answers true or orvin::monotonicTime()
+  // Dispatches events until `done` answers true or orvin::monotonicSeconds()
   // reaches `deadline`; answers done().
-  //   loop.runUntil([&] { return replied; }, orvin::monotonicTime() + 3.0);
+  //   loop.runUntil([&] { return replied; }, orvin::monotonicSeconds() + 3.0);
   bool runUntil(const std::function<bool()>& done, double deadline);
   // As runUntil, for `seconds` on the system's monotonic clock even under
   // virtual time: for waits on work outside the loop's view (a handshake on

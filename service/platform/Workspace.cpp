@@ -1,18 +1,24 @@
 #include "service/platform/Workspace.h"
 
-#include <gio/gio.h>
+#include <glib.h>
 
 #include <cstdio>
+#include <string>
 
 #include "service/platform/Bundle.h"
-#include "service/platform/gtk/ActiveWindow.h"
-#include "service/platform/gtk/GtkDisplay.h"
+#include "service/platform/Desktop.h"
+#include "service/platform/DisplayProbe.h"
+#include "service/platform/Module.h"
+#include "support/Log.h"
 
 namespace wendlock {
 namespace {
 orvin::String& activeNameOverride() {
   static orvin::String name;
   return name;
+}
+void* gio(const char* symbol, std::string* why) {
+  return librarySymbol("libgio-2.0.so.0", symbol, why);
 }
 std::function<bool(const orvin::String&)>& openFileHandler() {
   static std::function<bool(const orvin::String&)> handler;
@@ -33,20 +39,34 @@ bool NSWorkspace::openFile(const orvin::String& path) {
                  localized(u"Read the manual with: man wendlock").c_str());
     return true;
   }
-  GFile* file = g_file_new_for_path(path.toUtf8().c_str());
-  gchar* uri = g_file_get_uri(file);
+  // GIO is loaded for this one call: no other part of a run needs it.
+  std::string why;
+  const auto newForPath =
+      reinterpret_cast<void* (*)(const char*)>(gio("g_file_new_for_path", &why));
+  const auto getUri = reinterpret_cast<char* (*)(void*)>(gio("g_file_get_uri", &why));
+  const auto launch = reinterpret_cast<gboolean (*)(const char*, void*, GError**)>(
+      gio("g_app_info_launch_default_for_uri", &why));
+  const auto unref = reinterpret_cast<void (*)(void*)>(gio("g_object_unref", &why));
+  if (!newForPath || !getUri || !launch || !unref) {
+    orvin::NSLog(u"Cannot open a document: %@", {orvin::String::withUtf8(why)});
+    return false;
+  }
+  void* file = newForPath(path.toUtf8().c_str());
+  gchar* uri = getUri(file);
   GError* error = nullptr;
-  const gboolean launched = g_app_info_launch_default_for_uri(uri, nullptr, &error);
+  const gboolean launched = launch(uri, nullptr, &error);
   if (error != nullptr) g_error_free(error);
   g_free(uri);
-  g_object_unref(file);
+  unref(file);
   return launched != FALSE;
 }
 
 std::map<std::string, orvin::String> NSWorkspace::activeApplication() const {
   if (!activeNameOverride().isNil()) return {{"NSApplicationName", activeNameOverride()}};
-  const orvin::String name = activeWindowApplicationName();
-  if (!name.isNil()) return {{"NSApplicationName", name}};
+  if (Desktop* d = desktop()) {
+    const orvin::String name = d->activeApplicationName();
+    if (!name.isNil()) return {{"NSApplicationName", name}};
+  }
   return {};
 }
 

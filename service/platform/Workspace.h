@@ -14,8 +14,8 @@ class NSWorkspace {
  public:
   static NSWorkspace& sharedWorkspace();
 
-  // Opens `path` with the desktop's default viewer (GIO, which follows the
-  // xdg-open settings); false when there is none or it fails to start.
+  // Opens `path` with the desktop's default viewer (GIO, loaded for it, which
+  // follows the xdg-open settings); false when there is none or it fails to start.
   // Without a display no viewer can show it (one started anyway fails after
   // the shell's prompt is back), so the user is told on standard error where
   // the manual is instead, and that counts as opened.

@@ -43,7 +43,7 @@ struct TextAttributes {
   std::shared_ptr<const TextAttachment> attachment;  // meaningful on U+FFFC only
 
   // Attachments compare by content.
-  friend bool operator==(const TextAttributes& a, const TextAttributes& b);
+  friend ORVIN_EXPORT bool operator==(const TextAttributes& a, const TextAttributes& b);
 };
 
 struct AttributeRun {
@@ -132,7 +132,7 @@ class AttributedString {
   [[nodiscard]] MutableAttributedString mutableCopy() const;
 
   // Same characters and the same runs.
-  friend bool operator==(const AttributedString& a, const AttributedString& b);
+  friend ORVIN_EXPORT bool operator==(const AttributedString& a, const AttributedString& b);
 
  protected:
   // Text and runs are edited together; runs always tile text_.

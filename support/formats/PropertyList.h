@@ -104,7 +104,7 @@ class PropertyList {
   // Same kind and same value, compared deeply. Integers and reals compare as
   // numbers (1 equals 1.0); a NaN equals a NaN so that equality is reflexive.
   //   PropertyList(1) == PropertyList(1.0)  // true
-  friend bool operator==(const PropertyList& a, const PropertyList& b) noexcept;
+  friend ORVIN_EXPORT bool operator==(const PropertyList& a, const PropertyList& b) noexcept;
 
  private:
   struct Flag {

@@ -9,7 +9,9 @@ namespace orvin::testhooks {
 void setClock(double (*clock)()) noexcept;
 void resetClock() noexcept;
 
-// Makes monotonicTime() answer `clock()` until resetMonotonicClock().
+// Makes monotonicSeconds() answer `clock()` until resetMonotonicClock().
+//   static double fake = 10;
+//   testhooks::setMonotonicClock([] { return fake; });
 void setMonotonicClock(double (*clock)()) noexcept;
 void resetMonotonicClock() noexcept;
 

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <limits>
 #include <string>
 
+#include "ChildProcess.h"
 #include "StorageForms.h"
+#include "TestLocales.h"
 #include "chars/PlatformException.h"
 #include "chars/WorkMemory.h"
 #include "chars/internal/TestHooks.h"
@@ -109,13 +112,15 @@ TEST_P(StringServices, RangeOfString) {
   }
 }
 
-TEST_P(StringServices, SearchWithoutWorkMemoryFindsNothing) {
-  // Only the compact form needs a heap copy of a text this long.
+TEST_P(StringServices, SearchNeedsNoWorkMemory) {
+  // Both forms are read in place, however long: no heap copy to fail. A
+  // caseless search folds into a stack window.
   const String s = make(std::u16string(300, u'a') + u"needle");
   testhooks::failNextWorkAllocations(1);
-  const NSRange found = rangeOfString(s, make(u"needle"), 0, {0, s.length()});
+  EXPECT_EQ(rangeOfString(s, make(u"needle"), 0, {0, s.length()}), NSMakeRange(300, 6));
+  EXPECT_EQ(rangeOfString(s, make(u"NEEDLE"), kCompareCaseInsensitive, {0, s.length()}),
+            NSMakeRange(300, 6));
   testhooks::resetWorkAllocationFailures();
-  EXPECT_EQ(found, s.isCompact() ? kNotFound : NSMakeRange(300, 6));
 }
 
 TEST_P(StringServices, IntegerValue) {
@@ -155,6 +160,31 @@ TEST_P(StringServices, IntegerValue) {
   }
   EXPECT_EQ(integerValue(String()), 0);
   EXPECT_EQ(integerValue(make(std::u16string(150, u' ') + u"-64")), -64);
+}
+
+TEST_P(StringServices, DoubleValueIsLocaleIndependent) {
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  const std::pair<std::u16string_view, double> cases[] = {
+      {u"", 0},         {u"-.e5", 0},
+      {u"x1", 0},       {u" \t-2.25kg", -2.25},
+      {u"+.5", 0.5},    {u"7.", 7},
+      {u"1,5", 1},      {u"1.5E+3", 1500},
+      {u"2e-2", 0.02},  {u"2e+", 2},
+      {u"1e400", kInf}, {u"-1e400", -kInf},
+      {u"1e-400", 0},   {u"\u00A01.25", 1.25},
+      {u"\u0661.5", 0},
+  };
+  for (const auto& [text, expected] : cases) EXPECT_EQ(doubleValue(make(text)), expected);
+  EXPECT_EQ(doubleValue(String()), 0);
+  EXPECT_EQ(
+      doubleValue(make(std::u16string(100, u' ') + u"0." + std::u16string(80, u'0') + u"1e81")),
+      1);  // past the inline buffer's window
+  // Not 15 or 1 under a German C library locale.
+  EXPECT_EQ(test::inChild([] {
+              const bool german = test::useGermanLocale(LC_ALL);
+              return german && doubleValue(u"1.5") == 1.5 ? "ok" : german ? "wrong" : "skip";
+            }),
+            "ok");
 }
 
 INSTANTIATE_FORMS(StringServices);

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdlib>
 
+#include "service/platform/gtk/GtkDesktop.h"
 #include "service/platform/gtk/GtkDisplay.h"
 
 namespace wendlock::desktoptest {
@@ -51,6 +52,8 @@ class XvfbEnvironment : public ::testing::Environment {
     setenv("GDK_BACKEND", "x11", 1);
     unsetenv("WAYLAND_DISPLAY");
     missing() = ensureGtkDisplay() ? "" : "GTK cannot open " + display;
+    // GTK is linked in here: the desktop needs no module.
+    setDesktopEntry(openGtkDesktop);
   }
   void TearDown() override { server_.reset(); }
 

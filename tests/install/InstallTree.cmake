@@ -23,6 +23,7 @@ set(expected
     ${MANDIR}/man1/wendlock.1
     "${DATADIR}/wendlock/Read Me.pdf"
     ${LOCALEDIR}/de/LC_MESSAGES/wendlock.mo
+    ${LOCALEDIR}/de/LC_MESSAGES/orvin.mo
     ${DATADIR}/applications/wendlock.desktop
     ${DATADIR}/icons/hicolor/scalable/apps/wendlock.svg
     ${INCLUDEDIR}/orvin/chars/String.h
@@ -32,6 +33,12 @@ set(expected
     ${LIBDIR}/cmake/orvin/orvinConfigVersion.cmake
     ${LIBDIR}/cmake/orvin/orvinTargets.cmake
     ${LIBDIR}/pkgconfig/orvin.pc)
+if(GTK)
+  list(APPEND expected ${LIBDIR}/wendlock/wendlock-gtk.so)
+endif()
+if(BLUEZ)
+  list(APPEND expected ${LIBDIR}/wendlock/wendlock-bluez.so)
+endif()
 foreach(file IN LISTS expected)
   if(NOT EXISTS "${prefix}/${file}")
     message(FATAL_ERROR "not installed: ${file}")
@@ -77,6 +84,18 @@ execute_process(
   ERROR_VARIABLE alert OUTPUT_QUIET)
 if(NOT alert MATCHES "Keine Daten zum Senden")
   message(FATAL_ERROR "the installed wendlock did not read the file in German: ${alert}")
+endif()
+
+# The installed program finds its desktop module: asked for windows without
+# a display, it gets as far as the display.
+if(GTK)
+  execute_process(
+    COMMAND env -u DISPLAY -u WAYLAND_DISPLAY -u WENDLOCK_MODULE_DIR
+            ${prefix}/${BINDIR}/wendlock --ui=gtk --text=x
+    ERROR_VARIABLE refusal OUTPUT_QUIET)
+  if(NOT refusal MATCHES "--ui=gtk: no display")
+    message(FATAL_ERROR "the installed wendlock did not find its desktop module: ${refusal}")
+  endif()
 endif()
 
 # A consumer through the CMake package.

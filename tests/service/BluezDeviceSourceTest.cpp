@@ -312,6 +312,8 @@ TEST_F(BluezTest, BrowserChoosesAmongBluezDevicesAndStopsDiscovery) {
   addAdapter("hci0");
   addDevice("00:1a:7d:da:71:13", "Phone");
   setBrowserTargets({});
+  // Linked in here; wendlock itself loads it as a module.
+  registerBluezDeviceSource();
   for (const bool pick : {true, false}) {
     // The default chooser waits out the search, in virtual time.
     testhooks::useVirtualTime(700000000.0);

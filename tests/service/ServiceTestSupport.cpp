@@ -61,6 +61,27 @@ void drain(GMainContext* context) {
   }
 }
 
+namespace {
+void assign(const char* name, const std::optional<std::string>& value) {
+  if (value) {
+    setenv(name, value->c_str(), 1);
+  } else {
+    unsetenv(name);
+  }
+}
+}  // namespace
+
+ScopedEnvironment::~ScopedEnvironment() {
+  // Backwards, so a name set twice ends as it was first.
+  for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) assign(it->first.c_str(), it->second);
+}
+
+void ScopedEnvironment::set(const char* name, const std::optional<std::string>& value) {
+  const char* old = std::getenv(name);
+  saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+  assign(name, value);
+}
+
 void ProcessTest::SetUp() {
   testhooks::useVirtualTime(kStart);
   auto ui = std::make_unique<RecordingFrontEnd>();

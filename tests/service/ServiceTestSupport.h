@@ -17,6 +17,7 @@
 
 #include "service/platform/FrontEnd.h"
 #include "support/Clock.h"
+#include "support/MonotonicClock.h"
 #include "support/pasteboard/Pasteboard.h"
 
 namespace wendlock::testkit {
@@ -34,6 +35,7 @@ class RecordingFrontEnd : public FrontEnd {
   }
   void beep() override { ++beeps; }
   void showEndWithoutDelivery(const std::string& reason) override { ends.push_back(reason); }
+  void activate() override { ++activations; }
   using FrontEnd::chooseDevice;
   std::optional<std::size_t> chooseDevice(const std::vector<ServiceRecord>& devices) override {
     choosers.push_back(devices.size());
@@ -43,7 +45,8 @@ class RecordingFrontEnd : public FrontEnd {
   std::vector<std::string> alerts;   // "title: message"
   std::vector<std::string> notices;  // "title: message [default/alternate]"
   int beeps = 0;
-  std::vector<std::string> ends;      // why requests ended without delivery
+  std::vector<std::string> ends;  // why requests ended without delivery
+  int activations = 0;
   std::vector<std::size_t> choosers;  // how many devices each chooser offered
   Answer noticeAnswer = Answer::Default;
   std::optional<std::size_t> choice;  // nullopt: the user cancels
@@ -76,6 +79,21 @@ inline std::shared_ptr<orvin::InMemoryPasteboard> plainPasteboard(const std::str
   return pasteboardWith({{orvin::NSStringPboardType, utf8}});
 }
 
+// Environment variables set for a test; the old values come back when the
+// object goes.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment() = default;
+  ~ScopedEnvironment();
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+  // nullopt unsets it.
+  void set(const char* name, const std::optional<std::string>& value);
+
+ private:
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
 // The folder WENDLOCK_RESOURCES names for the whole test run.
 const std::string& resourceDirectory();
 
@@ -93,7 +111,7 @@ class ProcessTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
   // Seconds of virtual (monotonic) time since kStart.
-  [[nodiscard]] static double elapsed() { return orvin::monotonicTime() - kStart; }
+  [[nodiscard]] static double elapsed() { return orvin::monotonicSeconds() - kStart; }
 
   RecordingFrontEnd* ui_ = nullptr;
   std::vector<int> exits_;

@@ -16,6 +16,10 @@
 
 namespace wendlock {
 
+// Makes BlueZ the device browser's source of devices.
+//   registerBluezDeviceSource();
+void registerBluezDeviceSource();
+
 // The service class UUID of OBEX Object Push (0x1105).
 inline constexpr const char* kObjectPushServiceUuid = "00001105-0000-1000-8000-00805f9b34fb";
 

@@ -4,12 +4,10 @@
 
 namespace wendlock {
 
-// True when a display (X11 or Wayland) is there and GTK is ready on it.
-// The first call opens it; later calls answer the same.
+// True when a display (X11 or Wayland) is named and GTK is ready on it.
+// The first call opens it; later calls answer the same. The caller has
+// made sure the display answers (probeDisplays), since GTK would wait for
+// a silent one without end.
 [[nodiscard]] bool ensureGtkDisplay();
-
-// True when the environment names a display at all (DISPLAY or
-// WAYLAND_DISPLAY), without opening it.
-[[nodiscard]] bool environmentHasDisplay();
 
 }  // namespace wendlock

@@ -30,11 +30,10 @@
 #include <vector>
 
 #include "chars/String.h"
+#include "service/platform/Desktop.h"
 #include "support/pasteboard/Pasteboard.h"
 
 namespace wendlock {
-
-enum class DesktopSelection { Primary, Clipboard };
 
 // Name of the primary selection's pasteboard.
 inline constexpr std::u16string_view kPrimarySelectionPboard = u"Wendlock primary selection";
