@@ -64,7 +64,7 @@ inline bool isInCharacterSetRep(const std::uint8_t* rep, unichar c) {
 
 // `ifEmpty` for an empty (or nil) string; otherwise true when every code unit
 // of `s` is in `rep`. A null rep has no members (false); when a work buffer
-// cannot be allocated the answer is true.
+// cannot be allocated the answer is false, since membership went unchecked.
 //   charactersPartOfSet(u"123", digitCharacterSetRep(), false)  // true
 [[nodiscard]] bool charactersPartOfSet(const String& s, const std::uint8_t* rep, bool ifEmpty);
 

@@ -46,8 +46,16 @@ inline constexpr int kExitUsage = 2;
 [[nodiscard]] std::shared_ptr<orvin::Pasteboard> makeRequestPasteboard(const Options& options,
                                                                        std::string* error);
 
-// Text bytes as a string: UTF-8 (a byte-order mark honoured, UTF-16 too),
-// else Windows-1252, else Latin-1, so no text file is refused.
-[[nodiscard]] orvin::String decodeText(const std::string& bytes);
+// A file's bytes as text: in the encoding its byte-order mark names (UTF-8,
+// UTF-16, UTF-32), else as UTF-8; nil when they are not valid text there.
+//   decodeFileText("\xFF\xFE" "h\0i\0")  // u"hi"
+//   decodeFileText("Gr\xFC\xDF")           // nil: not UTF-8
+[[nodiscard]] orvin::String decodeFileText(const std::string& bytes);
+
+// Bytes the user typed (--text, standard input) as text, in the user's
+// character set (the locale's; UTF-8 in the C locale) and nothing else: no
+// byte-order mark is looked for. Nil when they are not valid there.
+//   decodeUserText("\xEF\xBB\xBFhi")  // u"\uFEFFhi" under UTF-8
+[[nodiscard]] orvin::String decodeUserText(const std::string& bytes);
 
 }  // namespace wendlock

@@ -58,6 +58,11 @@ void Wendlock::showMessage(const char16_t* message) {
   NSRunCriticalAlertPanel(kAlertTitle, NSBundle::mainBundle().localizedStringForKey(message, u""));
 }
 
+void Wendlock::noteEndWithoutDelivery(const char16_t* reason) {
+  NSApplication::sharedApplication().noteEndWithoutDelivery(
+      NSBundle::mainBundle().localizedStringForKey(reason, u""));
+}
+
 void Wendlock::terminate() {
   NSApplication::sharedApplication().terminate(this);
 }
@@ -89,6 +94,7 @@ void Wendlock::doSendToService(orvin::Pasteboard& pasteboard, const String& /*us
   const int browsed = IOBluetoothServiceBrowserControllerBrowseDevices(
       &record, kIOBluetoothServiceBrowserControllerOptionsAutoStartInquiry);
   if (browsed == kIOBluetoothUIUserCanceledErr) {
+    noteEndWithoutDelivery(u"Cancelled.");
     terminate();
     return;
   }
@@ -169,6 +175,7 @@ void Wendlock::DisconnectedCallback(const OBEXSessionEvent* event) {
 
 void Wendlock::connected(std::uint8_t responseCode) {
   if (responseCode != kOBEXResponseCodeSuccessWithFinalBit || !mData) {
+    noteEndWithoutDelivery(u"The device refused the connection.");
     disconnect();
     return;
   }
@@ -227,11 +234,19 @@ void Wendlock::putAnswered(std::uint8_t responseCode) {
     disconnect();
     return;
   }
-  if (responseCode != kOBEXResponseCodeContinueWithFinalBit || !mData) return;
+  // Any other final answer is the device declining the file (a user who
+  // taps "Decline" gives Forbidden): no more will come, so end now, quietly,
+  // as after a refused connection.
+  if (responseCode != kOBEXResponseCodeContinueWithFinalBit) {
+    noteEndWithoutDelivery(u"The device declined the file.");
+    disconnect();
+    return;
+  }
+  if (!mData) return;
   const std::uint32_t dataLength = static_cast<std::uint32_t>(mData->size());
   const std::uint32_t offset = mPutDone;
   // A Continue after the last chunk asks for data there is none of; it is
-  // left unanswered like any other code, rather than read past the end.
+  // left unanswered rather than read past the end.
   if (offset >= dataLength) return;
   const std::uint32_t remaining = dataLength - offset;
   const std::uint32_t chunk = std::min<std::uint32_t>(mMaxPacketLength, remaining);

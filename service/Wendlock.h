@@ -41,6 +41,8 @@ class Wendlock : public Service, public ServicesProvider {
 
  private:
   void showMessage(const char16_t* message);
+  // Notes a quiet end: exit status 3, and a line on a terminal.
+  void noteEndWithoutDelivery(const char16_t* reason);
   void terminate();
   void disconnect();
   void connected(std::uint8_t responseCode);

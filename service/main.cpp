@@ -12,6 +12,7 @@
 #include "service/Lifecycle.h"
 #include "service/Wendlock.h"
 #include "service/platform/AutoFrontEnd.h"
+#include "service/platform/Bundle.h"
 #include "service/platform/Desktop.h"
 #include "service/platform/DeviceBrowser.h"
 #include "service/platform/FrontEnd.h"
@@ -33,7 +34,8 @@ int main(int argc, char** argv) {
   const std::optional<Options> options =
       parseCommandLine(std::vector<std::string>(argv, argv + argc), &error);
   if (!options) {
-    std::fprintf(stderr, "wendlock: %s\nTry 'wendlock --help'.\n", error.c_str());
+    std::fprintf(stderr, "wendlock: %s\n%s\n", error.c_str(),
+                 localized("Try 'wendlock --help'.").c_str());
     return kExitUsage;
   }
   if (options->help) {

@@ -24,8 +24,18 @@ void NSApplication::activateIgnoringOtherApps(bool flag) {
   if (flag) frontEnd().activate();
 }
 
+void NSApplication::noteEndWithoutDelivery(const orvin::String& reason) {
+  if (notDelivered_.isNil()) notDelivered_ = reason.isNil() ? orvin::String(u"") : reason;
+}
+
 void NSApplication::terminate(const void* /*sender*/) {
-  const int status = criticalAlertShown_ ? kExitAlerted : kExitDelivered;
+  int status = kExitDelivered;
+  if (criticalAlertShown_) {
+    status = kExitAlerted;
+  } else if (!notDelivered_.isNil()) {
+    status = kExitNotDelivered;
+    frontEnd().showEndWithoutDelivery(notDelivered_.toUtf8());
+  }
   if (terminateHandler()) {
     terminateHandler()(status);
     return;
@@ -61,8 +71,9 @@ namespace testhooks {
 void setTerminateHandler(std::function<void(int)> handler) {
   terminateHandler() = std::move(handler);
 }
-void resetCriticalAlert() {
+void resetOutcome() {
   NSApplication::sharedApplication().criticalAlertShown_ = false;
+  NSApplication::sharedApplication().notDelivered_ = orvin::String();
 }
 }  // namespace testhooks
 

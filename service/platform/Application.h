@@ -14,11 +14,13 @@ inline constexpr int NSAlertDefaultReturn = 1;
 inline constexpr int NSAlertAlternateReturn = 0;
 
 // Exit statuses of the process (documented in --help and the man page).
-inline constexpr int kExitDelivered = 0;  // a file was delivered, or nothing asked for an alert
-inline constexpr int kExitAlerted = 1;    // a critical alert was shown
+inline constexpr int kExitDelivered = 0;     // the file was delivered (or opened by hand)
+inline constexpr int kExitAlerted = 1;       // a critical alert was shown
+inline constexpr int kExitUnusable = 2;      // the command line or its source cannot be used
+inline constexpr int kExitNotDelivered = 3;  // ended without delivery and without an alert
 
 namespace testhooks {
-void resetCriticalAlert();
+void resetOutcome();
 }  // namespace testhooks
 
 class NSApplication {
@@ -27,16 +29,24 @@ class NSApplication {
 
   // Brings the front end's windows to the front.
   void activateIgnoringOtherApps(bool flag);
-  // Ends the process: exit status 0, or 1 once a critical alert was shown.
-  // Nothing after it is relied on; a test hook may make it return.
+  // Ends the process: kExitAlerted once a critical alert was shown, else
+  // kExitNotDelivered when an end without delivery was noted (the front end
+  // tells the user which first), else kExitDelivered. Nothing after it is
+  // relied on; a test hook may make it return.
   void terminate(const void* sender);
 
   [[nodiscard]] bool hasShownCriticalAlert() const noexcept { return criticalAlertShown_; }
   void noteCriticalAlert() noexcept { criticalAlertShown_ = true; }
+  // Why the request ends without delivery and without an alert (cancelled,
+  // refused, declined, nothing to choose from). The first reason stays: it
+  // is the cause, and later ones follow from it.
+  void noteEndWithoutDelivery(const orvin::String& reason);
+  [[nodiscard]] const orvin::String& endWithoutDelivery() const noexcept { return notDelivered_; }
 
  private:
-  friend void testhooks::resetCriticalAlert();
+  friend void testhooks::resetOutcome();
   bool criticalAlertShown_ = false;
+  orvin::String notDelivered_;
 };
 
 // Modal alert with the default button only; `messageFormat` is a format.
@@ -51,8 +61,8 @@ void NSBeep();
 namespace testhooks {
 // Replaces process exit in terminate (the handler gets the exit status).
 void setTerminateHandler(std::function<void(int status)> handler);
-// Forgets that a critical alert was shown, so the next terminate reports 0.
-void resetCriticalAlert();
+// Forgets the alert and the end without delivery noted so far.
+void resetOutcome();
 }  // namespace testhooks
 
 }  // namespace wendlock

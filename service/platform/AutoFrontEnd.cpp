@@ -29,6 +29,18 @@ void AutoFrontEnd::beep() {
   chosen().beep();
 }
 
+void AutoFrontEnd::showEndWithoutDelivery(const std::string& reason) {
+  if (chosen_) {
+    chosen_->showEndWithoutDelivery(reason);
+  } else {
+    TerminalFrontEnd().showEndWithoutDelivery(reason);
+  }
+}
+
+void AutoFrontEnd::showProgress(const std::string& what) {
+  chosen().showProgress(what);
+}
+
 void AutoFrontEnd::activate() {
   active_ = true;
   if (chosen_) chosen_->activate();

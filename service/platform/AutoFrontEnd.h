@@ -17,6 +17,10 @@ class AutoFrontEnd : public FrontEnd {
                                 const std::string& defaultButton,
                                 const std::string& alternateButton) override;
   void beep() override;
+  // Said by the front end chosen; when none was (nothing was asked or
+  // shown), by the terminal's, so no desktop is opened just for a line.
+  void showEndWithoutDelivery(const std::string& reason) override;
+  void showProgress(const std::string& what) override;
   // Remembered until a front end is chosen, then handed on to it.
   void activate() override;
   std::optional<std::size_t> chooseDevice(const std::vector<ServiceRecord>& devices) override;

@@ -85,4 +85,11 @@ std::string NSBundle::resourceDirectory() const {
   return directory;
 }
 
+std::string localized(const char16_t* english) {
+  return NSBundle::mainBundle().localizedStringForKey(english, u"").toUtf8();
+}
+std::string localized(const char* english) {
+  return localized(orvin::String::withUtf8(english).toU16String().c_str());
+}
+
 }  // namespace wendlock

@@ -33,4 +33,10 @@ class NSBundle {
   [[nodiscard]] std::string resourceDirectory() const;
 };
 
+// The localized text for `english` (the key), as UTF-8.
+//   localized(u"Cancel")  // "Abbrechen" in German
+[[nodiscard]] std::string localized(const char16_t* english);
+// The same for an English key written in UTF-8.
+[[nodiscard]] std::string localized(const char* english);
+
 }  // namespace wendlock

@@ -33,6 +33,9 @@ class DeviceSource {
   // The devices to offer, paired and recently seen ones first.
   [[nodiscard]] virtual std::vector<DeviceEntry> entries() const = 0;
   [[nodiscard]] virtual bool isSearching() const = 0;
+  // True while the adapter in use is switched off: nothing can be found or
+  // reached, and entries() is empty.
+  [[nodiscard]] virtual bool isPoweredOff() const { return false; }
 };
 
 // The targets named with --to: fixed, never searching.

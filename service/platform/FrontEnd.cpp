@@ -1,7 +1,10 @@
 #include "service/platform/FrontEnd.h"
 
+#include "service/platform/Application.h"
+#include "service/platform/Bundle.h"
 #include "service/platform/RunLoop.h"
 #include "service/platform/TerminalFrontEnd.h"
+#include "support/MonotonicClock.h"
 
 namespace wendlock {
 
@@ -13,16 +16,20 @@ std::unique_ptr<FrontEnd>& installed() {
 }  // namespace
 
 std::optional<ServiceRecord> FrontEnd::chooseDevice(DeviceSource& source) {
-  const orvin::Date until = orvin::Date::dateWithTimeIntervalSinceNow(kSearchSeconds);
-  while (source.isSearching() && orvin::Date::now() < until) {
-    RunLoop::currentRunLoop().runUntilDate(orvin::Date::dateWithTimeIntervalSinceNow(0.25));
-  }
+  if (source.isSearching()) showProgress(localized(u"Searching for devices…"));
+  RunLoop::currentRunLoop().runUntil([&] { return !source.isSearching(); },
+                                     orvin::monotonicSeconds() + kSearchSeconds);
   const std::vector<DeviceEntry> entries = source.entries();
   std::vector<ServiceRecord> records;
   for (const DeviceEntry& e : entries) {
     ServiceRecord r = e.record;
-    r.name = e.name + (e.paired ? " (paired)" : "");
+    r.name = e.name + (e.paired ? " " + localized(u"(paired)") : std::string());
     records.push_back(std::move(r));
+  }
+  if (records.empty()) {
+    NSApplication::sharedApplication().noteEndWithoutDelivery(
+        orvin::String::withUtf8(localized(u"No devices found.")));
+    return std::nullopt;
   }
   const std::optional<std::size_t> chosen = chooseDevice(records);
   if (!chosen) return std::nullopt;

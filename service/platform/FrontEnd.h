@@ -29,12 +29,19 @@ class FrontEnd {
   virtual void beep() = 0;
   // Brings the front end's windows before other applications'.
   virtual void activate() {}
+  // Says why the request ends without delivery and without an alert, where
+  // the user would not see it otherwise (a terminal); windows say nothing.
+  virtual void showEndWithoutDelivery(const std::string& /*reason*/) {}
+  // Says what is going on while nothing else shows it (the default chooser's
+  // search); windows show their own.
+  virtual void showProgress(const std::string& /*what*/) {}
   // Modal choice among `devices`; nullopt when the user cancels.
   virtual std::optional<std::size_t> chooseDevice(const std::vector<ServiceRecord>& devices) = 0;
   // Modal choice among what `source` finds, started by the caller and
   // changing while the choice is open; nullopt when the user cancels.
   // This default lets the search run (up to kSearchSeconds on the run loop,
-  // or until it stops searching), then asks as above.
+  // or until it stops searching) under a progress line, then asks as above;
+  // when nothing was found it notes "No devices found." as the end.
   virtual std::optional<ServiceRecord> chooseDevice(DeviceSource& source);
 
   static constexpr double kSearchSeconds = 10.0;

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "support/Clock.h"
+#include "support/MonotonicClock.h"
 #include "support/internal/TestHooks.h"
 
 namespace wendlock {
@@ -15,10 +16,14 @@ namespace {
 constexpr guint kIdleMilliseconds = 10;
 
 std::atomic<bool> gVirtual{false};
-std::atomic<double> gVirtualNow{0};
+std::atomic<double> gVirtualNow{0};  // the monotonic clock
+std::atomic<double> gWallOffset{0};  // the wall clock's lead over it
 
 double virtualNow() {
   return gVirtualNow.load();
+}
+double virtualWallNow() {
+  return gVirtualNow.load() + gWallOffset.load();
 }
 
 gboolean markFired(gpointer fired) {
@@ -53,11 +58,18 @@ void RunLoop::raisePending() {
 }
 
 void RunLoop::runUntilDate(const orvin::Date& deadline) {
-  const double until = deadline.timeIntervalSinceReferenceDate();
+  const double remaining = deadline.timeIntervalSinceReferenceDate() - orvin::currentAbsoluteTime();
+  // A date in the past, or no date at all (NaN), ends the wait at once.
+  const double until = orvin::monotonicSeconds() + (remaining > 0 ? remaining : 0);
+  runUntil([] { return false; }, until);
+}
+
+bool RunLoop::runUntil(const std::function<bool()>& done, double until) {
   for (;;) {
     raisePending();
-    const double now = orvin::currentAbsoluteTime();
-    if (now >= until) return;
+    if (done()) return true;
+    const double now = orvin::monotonicSeconds();
+    if (!(now < until)) return false;
     if (gVirtual.load()) {
       if (iterateFor(context_, kIdleMilliseconds)) {
         double expected = gVirtualNow.load();
@@ -71,18 +83,35 @@ void RunLoop::runUntilDate(const orvin::Date& deadline) {
   }
 }
 
+bool RunLoop::runUntilOnSystemClock(const std::function<bool()>& done, double seconds) {
+  const gint64 until = g_get_monotonic_time() + static_cast<gint64>(seconds * G_USEC_PER_SEC);
+  for (;;) {
+    raisePending();
+    if (done()) return true;
+    const gint64 left = until - g_get_monotonic_time();
+    if (left <= 0) return false;
+    iterateFor(context_, static_cast<guint>((left + 999) / 1000));
+  }
+}
+
 namespace testhooks {
-void useVirtualTime(double startAbsoluteTime) {
-  gVirtualNow.store(startAbsoluteTime);
+void useVirtualTime(double start) {
+  gVirtualNow.store(start);
+  gWallOffset.store(0);
   gVirtual.store(true);
-  orvin::testhooks::setClock(virtualNow);
+  orvin::testhooks::setClock(virtualWallNow);
+  orvin::testhooks::setMonotonicClock(virtualNow);
 }
 void useRealTime() {
   gVirtual.store(false);
   orvin::testhooks::resetClock();
+  orvin::testhooks::resetMonotonicClock();
 }
 void advanceVirtualTime(double seconds) {
   gVirtualNow.store(gVirtualNow.load() + seconds);
+}
+void stepWallClock(double seconds) {
+  gWallOffset.store(gWallOffset.load() + seconds);
 }
 }  // namespace testhooks
 

@@ -8,6 +8,7 @@
 #include <charconv>
 
 #include "chars/StringFormat.h"
+#include "service/platform/Application.h"
 #include "service/platform/Bundle.h"
 
 namespace wendlock {
@@ -19,11 +20,6 @@ std::string trimmed(const std::string& s) {
   while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
   while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
   return s.substr(b, e - b);
-}
-
-// The user's language for a question's text (English without a catalogue).
-std::string localized(const char16_t* english) {
-  return NSBundle::mainBundle().localizedStringForKey(english, u"").toUtf8();
 }
 
 std::string lower(std::string s) {
@@ -96,6 +92,14 @@ FrontEnd::Answer TerminalFrontEnd::showInformationalAlert(const std::string& tit
   }
 }
 
+void TerminalFrontEnd::showProgress(const std::string& what) {
+  write(tty_ >= 0 ? tty_ : error_, what + "\n");
+}
+
+void TerminalFrontEnd::showEndWithoutDelivery(const std::string& reason) {
+  write(error_, "wendlock: " + reason + "\n");
+}
+
 void TerminalFrontEnd::beep() {
   write(tty_ >= 0 ? tty_ : error_, "\a");
 }
@@ -104,7 +108,9 @@ std::optional<std::size_t> TerminalFrontEnd::chooseDevice(
     const std::vector<ServiceRecord>& devices) {
   if (devices.empty()) return std::nullopt;
   if (tty_ < 0) {
-    write(error_, localized(u"No terminal to choose a device on; name one with --to.") + "\n");
+    NSApplication::sharedApplication().noteEndWithoutDelivery(
+        NSBundle::mainBundle().localizedStringForKey(
+            u"No terminal to choose a device on; name one with --to.", u""));
     return std::nullopt;
   }
   std::string menu = localized(u"Send to which device?") + "\n";

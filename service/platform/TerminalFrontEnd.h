@@ -22,6 +22,8 @@ class TerminalFrontEnd : public FrontEnd {
                                 const std::string& defaultButton,
                                 const std::string& alternateButton) override;
   void beep() override;
+  void showEndWithoutDelivery(const std::string& reason) override;
+  void showProgress(const std::string& what) override;
   using FrontEnd::chooseDevice;
   std::optional<std::size_t> chooseDevice(const std::vector<ServiceRecord>& devices) override;
 

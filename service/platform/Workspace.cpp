@@ -2,9 +2,12 @@
 
 #include <glib.h>
 
+#include <cstdio>
 #include <string>
 
+#include "service/platform/Bundle.h"
 #include "service/platform/Desktop.h"
+#include "service/platform/DisplayProbe.h"
 #include "service/platform/Module.h"
 #include "support/Log.h"
 
@@ -31,6 +34,11 @@ NSWorkspace& NSWorkspace::sharedWorkspace() {
 bool NSWorkspace::openFile(const orvin::String& path) {
   if (path.isEmpty()) return false;
   if (openFileHandler()) return openFileHandler()(path);
+  if (!environmentHasDisplay()) {
+    std::fprintf(stderr, "wendlock: %s\n",
+                 localized(u"Read the manual with: man wendlock").c_str());
+    return true;
+  }
   // GIO is loaded for this one call: no other part of a run needs it.
   std::string why;
   const auto newForPath =

@@ -16,6 +16,9 @@ class NSWorkspace {
 
   // Opens `path` with the desktop's default viewer (GIO, loaded for it, which
   // follows the xdg-open settings); false when there is none or it fails to start.
+  // Without a display no viewer can show it (one started anyway fails after
+  // the shell's prompt is back), so the user is told on standard error where
+  // the manual is instead, and that counts as opened.
   bool openFile(const orvin::String& path);
   // "NSApplicationName": the frontmost application's name where the display
   // tells it; an empty map otherwise.

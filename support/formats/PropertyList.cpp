@@ -299,7 +299,9 @@ class Writer {
     const sys_days day = floor<days>(instant);
     const year_month_day ymd{day};
     const hh_mm_ss<seconds> time{instant - day};
-    char text[24];
+    // The fields are in range, but room for any int keeps the compiler's
+    // truncation check satisfied at every optimisation level.
+    char text[sizeof "-2147483648-4294967295-4294967295T-2147483648:-2147483648:-2147483648Z"];
     std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02dZ", static_cast<int>(ymd.year()),
                   static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()),
                   static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),

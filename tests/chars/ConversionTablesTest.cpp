@@ -44,9 +44,11 @@ const struct {
     {u'i', {u'i', u'I', u'i', u'i', u'I', u'i', u'i', u'I'}},  // root locale, not Turkish
     {u'Ä', {u'ä', u'Ä', u'A', u'a', u'A', u'A', u'a', u'A'}},
     {u'é', {u'é', u'É', u'e', u'e', u'E', u'e', u'e', u'E'}},
-    {u'ß', {u'ß', u'ß', u'ß', u'ß', u'ß', u' ', u' ', u' '}},        // "SS" is two units
-    {u'ø', {u'ø', u'Ø', u'ø', u'ø', u'Ø', u' ', u' ', u' '}},        // no decomposition
-    {0x0130, {0x0130, 0x0130, u'I', u'i', u'I', u'I', u'i', u'I'}},  // lower is "i̇"
+    {u'ß', {u'ß', u'ß', u'ß', u'ß', u'ß', u' ', u' ', u' '}},  // "SS" is two units
+    {u'ø', {u'ø', u'Ø', u'ø', u'ø', u'Ø', u' ', u' ', u' '}},  // no decomposition
+    {0x007F, {0x007F, 0x007F, 0x007F, 0x007F, 0x007F, 0x007F, 0x007F, 0x007F}},  // last ASCII
+    {0x0080, {0x0080, 0x0080, 0x0080, 0x0080, 0x0080, u' ', u' ', u' '}},        // first not
+    {0x0130, {0x0130, 0x0130, u'I', u'i', u'I', u'I', u'i', u'I'}},              // lower is "i̇"
     {0x0131, {0x0131, u'I', 0x0131, 0x0131, u'I', u' ', u' ', u' '}},
     {0x0149, {0x0149, 0x0149, 0x0149, 0x0149, 0x0149, u' ', u' ', u' '}},  // upper is "ʼN"
     {0x014A, {0x014B, 0x014A, 0x014A, 0x014B, 0x014A, u' ', u' ', u' '}},

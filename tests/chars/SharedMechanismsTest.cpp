@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <latch>
 #include <string>
 #include <thread>
 #include <vector>
@@ -109,22 +110,33 @@ TEST(LazyCache, BuildsOnceRetriesAfterFailure) {
   EXPECT_EQ(builds, 2);
 }
 
-TEST(LazyCache, RacingThreadsAgreeOnOneValue) {
+TEST(LazyCache, RacingThreadsAgreeOnOneValueAndDiscardTheRest) {
+  constexpr int kThreads = 8;
   static LazyCache<int> cache;
   static std::atomic<int> discarded{0};
+  // Every build waits for all the others, so all of them race to store.
+  static std::latch allBuilding(kThreads);
   std::vector<std::thread> threads;
-  std::vector<int*> seen(8);
-  for (int t = 0; t < 8; ++t) {
+  std::vector<int*> seen(kThreads);
+  for (int t = 0; t < kThreads; ++t) {
     threads.emplace_back([t, &seen] {
-      seen[static_cast<std::size_t>(t)] = cache.get([t] { return new int(t); },
-                                                    [](int* p) {
-                                                      ++discarded;
-                                                      delete p;
-                                                    });
+      seen[static_cast<std::size_t>(t)] = cache.get(
+          [t] {
+            allBuilding.arrive_and_wait();
+            return new int(t);
+          },
+          [](int* p) {
+            ++discarded;
+            *p = -1;  // a discarded value that is still handed out shows
+            delete p;
+          });
     });
   }
   for (auto& th : threads) th.join();
+  ASSERT_NE(cache.peek(), nullptr);
   for (int* p : seen) EXPECT_EQ(p, cache.peek());
+  EXPECT_EQ(discarded.load(), kThreads - 1);
+  EXPECT_GE(*cache.peek(), 0);
   delete cache.peek();
 }
 

@@ -83,6 +83,9 @@ TEST_P(StringPredicates, CaselessEqualities) {
       {std::nullopt, u"", true, true, true},  // nil counts as empty
       {u"ß", u"SS", false, false, false},
       {u"abc", std::nullopt, false, false, false},
+      {u"", std::nullopt, false, false, false},  // nil on the other side
+      {u"\u0080", u" ", false, true, false},     // the first code unit past ASCII folds
+      {u"\u007F", u" ", false, false, false},    // the last ASCII one stays
       {u"Café", u"CAFE", false, true, true},
       {u"ß", u" ", false, true, false},
       {u"ж", u"ы", false, true, false},  // both fold to a space

@@ -152,6 +152,8 @@ TEST_P(StringServices, IntegerValue) {
       {u"\t\n\r\f\v 8", 8},
       {u"\u00A0\u0085 3", 3},
       {u"\u2028\u3000\u2003-9", -9},
+      {u"9223372036854775806", kMax - 1},  // one step inside each saturation limit
+      {u"-9223372036854775807", kMin + 1},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(integerValue(make(c.text)), c.expected) << utf8(c.text);

@@ -52,7 +52,18 @@ TEST(String, Utf8InAndOut) {
     EXPECT_TRUE(String::withUtf8(bad).isNil()) << "accepted invalid UTF-8";
   }
   EXPECT_EQ(String(u"a\xD800z").toUtf8(), "a\xEF\xBF\xBDz");  // unpaired: U+FFFD
-  EXPECT_EQ(String::withLatin1("caf\xE9").toUtf8(), "caf\xC3\xA9");
+  // Compact storage: the last one-byte unit and the first two-byte one.
+  const std::pair<std::string_view, std::string_view> compactCases[] = {
+      {"caf\xE9", "caf\xC3\xA9"},
+      {"\x7F", "\x7F"},
+      {"\x80", "\xC2\x80"},
+      {"\xFF", "\xC3\xBF"},
+  };
+  for (const auto& [latin1, utf8] : compactCases) {
+    const String s = String::withLatin1(latin1);
+    ASSERT_TRUE(s.isCompact());
+    EXPECT_EQ(s.toUtf8(), utf8);
+  }
 }
 
 TEST(String, AdoptAndWrapStorage) {

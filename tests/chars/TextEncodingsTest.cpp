@@ -112,7 +112,6 @@ TEST(TextEncodingsDecode, RejectsInvalidBytes) {
       // Truncated, an encoded surrogate, overlong, above U+10FFFF, a mark then junk.
       {NSUTF8StringEncoding,
        {"a\xC3", "\xED\xA0\x80", "\xC0\xAF", "\xF4\x90\x80\x80", "\xEF\xBB\xBF\xFF"}},
-      {NSNEXTSTEPStringEncoding, {"\xFF"}},
       {NSJapaneseEUCStringEncoding, {"\xC6"}},
       {NSShiftJISStringEncoding, {"\x93"}},
       {NSISO2022JPStringEncoding, {"\x80"}},
@@ -129,6 +128,31 @@ TEST(TextEncodingsDecode, RejectsInvalidBytes) {
       EXPECT_TRUE(decode(bytes, encoding).isNil())
           << encoding << ": " << testing::PrintToString(bytes);
     }
+  }
+}
+
+TEST(TextEncodingsDecode, NeXTSTEPHighBytesFollowThePublicMapping) {
+  // Bytes 0x80 to 0xFD as glibc's NEXTSTEP charmap gives them (generated from
+  // /usr/share/i18n/charmaps/NEXTSTEP.gz); 0xFE and 0xFF are unassigned.
+  const std::u16string expected =
+      u"\u00A0\u00C0\u00C1\u00C2\u00C3\u00C4\u00C5\u00C7\u00C8\u00C9\u00CA\u00CB"
+      u"\u00CC\u00CD\u00CE\u00CF\u00D0\u00D1\u00D2\u00D3\u00D4\u00D5\u00D6\u00D9"
+      u"\u00DA\u00DB\u00DC\u00DD\u00DE\u00B5\u00D7\u00F7\u00A9\u00A1\u00A2\u00A3"
+      u"\u2044\u00A5\u0192\u00A7\u00A4\u2019\u201C\u00AB\u2039\u203A\uFB01\uFB02"
+      u"\u00AE\u2013\u2020\u2021\u00B7\u00A6\u00B6\u2022\u201A\u201E\u201D\u00BB"
+      u"\u2026\u2030\u00AC\u00BF\u00B9\u02CB\u00B4\u02C6\u02DC\u00AF\u02D8\u02D9"
+      u"\u00A8\u00B2\u02DA\u00B8\u00B3\u02DD\u02DB\u02C7\u2014\u00B1\u00BC\u00BD"
+      u"\u00BE\u00E0\u00E1\u00E2\u00E3\u00E4\u00E5\u00E7\u00E8\u00E9\u00EA\u00EB"
+      u"\u00EC\u00C6\u00ED\u00AA\u00EE\u00EF\u00F0\u00F1\u0141\u00D8\u0152\u00BA"
+      u"\u00F2\u00F3\u00F4\u00F5\u00F6\u00E6\u00F9\u00FA\u00FB\u0131\u00FC\u00FD"
+      u"\u0142\u00F8\u0153\u00DF\u00FE\u00FF";
+  std::string bytes;
+  for (int b = 0x80; b <= 0xFD; ++b) bytes.push_back(static_cast<char>(b));
+  ASSERT_EQ(expected.size(), bytes.size());
+  EXPECT_EQ(textOf(decode(bytes, NSNEXTSTEPStringEncoding)), expected);
+  EXPECT_EQ(bytesOfString(String(expected), NSNEXTSTEPStringEncoding), bytes);
+  for (const char unassigned : {'\xFE', '\xFF'}) {
+    EXPECT_TRUE(decode(std::string(1, unassigned), NSNEXTSTEPStringEncoding).isNil());
   }
 }
 
@@ -226,6 +250,9 @@ TEST_P(TextEncodingsChoice, SmallestEncodingIsLosslessAndSmallest) {
       {u"日本語a", NSUTF8StringEncoding},  // a tie: 10 bytes either way
       {u"😀", NSUTF8StringEncoding},
       {std::u16string(u"a\xD800"), NSUnicodeStringEncoding},
+      {std::u16string(u"\xD800"
+                      u"a"),
+       NSUnicodeStringEncoding},  // a lead without its trail
   };
   for (const auto& [text, expected] : cases) {
     const String s = make(text);

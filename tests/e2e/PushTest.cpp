@@ -168,6 +168,10 @@ TEST_F(Refusals, AlertsUsageErrorsNoticeHelpAndVersion) {
   const std::string closed = "tcp:127.0.0.1:" + std::to_string(ntohs(address.sin_port));
   const std::string empty = (dir_.path() / "empty.txt").string();
   ASSERT_TRUE(writeFile(empty, ""));
+  const std::string latin1 = (dir_.path() / "latin1.txt").string();
+  ASSERT_TRUE(writeFile(latin1,
+                        "Gr\xFC\xDF"
+                        "e"));
   struct Case {
     std::vector<std::string> args;
     std::optional<std::string> input;
@@ -195,6 +199,22 @@ TEST_F(Refusals, AlertsUsageErrorsNoticeHelpAndVersion) {
       {{"--text", "a", "-"}, {}, 2, "wendlock: ", ""},
       {{"--file", "/nonexistent/wendlock-e2e.txt"}, {}, 2, "wendlock: ", ""},
       {{"--ui=curses", "--text", "x"}, {}, 2, "wendlock: ", ""},
+      {{"--file", dir_.path().string()}, {}, 2, "wendlock: cannot read ", ""},
+      {{latin1}, {}, 2, "wendlock: " + latin1 + " cannot be read as text", ""},
+      {{"--text", "\xFF\xFE bad"}, {}, 2, "wendlock: --text is not text", ""},
+      {{"--selection", "--clipboard"},
+       {},
+       2,
+       "wendlock: give one source of text: --file, --text, -, "
+       "--selection or --clipboard",
+       ""},
+
+      // Two targets and no terminal to choose on: nothing to alert about.
+      {{"--text", "x", "--to", closed, "--to", closed},
+       {},
+       3,
+       "wendlock: No terminal to choose a device on; name one with --to.\n",
+       ""},
       // Opened by hand with no terminal, the launch notice goes to standard error.
       {{}, {}, 0, "Wendlock\n\nWendlock sends the text you have selected to a Bluetooth", ""},
       {{"--help"}, {}, 0, "", "Usage: wendlock"},

@@ -136,8 +136,10 @@ struct LiveSource : DeviceSource {
   void stop() override { searching = false; }
   [[nodiscard]] std::vector<DeviceEntry> entries() const override { return devices; }
   [[nodiscard]] bool isSearching() const override { return searching; }
+  [[nodiscard]] bool isPoweredOff() const override { return off; }
   std::vector<DeviceEntry> devices;
   bool searching = true;
+  bool off = false;
 };
 
 DeviceEntry device(const std::string& name, const std::string& address, bool paired) {
@@ -311,12 +313,11 @@ TEST_F(GtkFrontEndTest, ChooserKeepsTheUsersRowAcrossChanges) {
   LiveSource source;
   source.devices = {kPixel, kRadio};
   const DeviceEntry watch = device("Watch", "C4:11:22:33:44:55", true);
-  // Each step: what the source holds next, and the row then selected.
+  // Each step: what the source holds next, and the row then selected. Once
+  // the user's row is gone, none is chosen for them, even when it returns.
   const std::pair<std::vector<DeviceEntry>, int> steps[] = {
       {{watch, kPixel, kRadio}, 2},  // still the radio
-      {{watch, kRadio}, 1},
-      {{watch}, 0},  // its row gone: the first
-      {{}, -1},
+      {{watch, kRadio}, 1},         {{watch}, -1}, {{watch, kRadio}, -1}, {{}, -1},
   };
   std::optional<ServiceRecord> chosen = kPixel.record;
   withUser(
@@ -325,12 +326,30 @@ TEST_F(GtkFrontEndTest, ChooserKeepsTheUsersRowAcrossChanges) {
         (void)waitFor({"selected=1"});
         for (const auto& step : steps) {
           source.devices = step.first;
-          (void)waitFor({rowsOf(step.first), "selected=" + std::to_string(step.second)});
+          (void)waitFor({rowsOf(step.first), "selected=" + std::to_string(step.second),
+                         step.second < 0 ? "sensitive=Cancel" : "sensitive=Cancel | Send"});
         }
         source.searching = false;
         // Enter with nothing to choose does not answer; Escape still cancels.
         act("key:Return Escape", waitFor({"searching=0", "sensitive=Cancel",
                                           "text=Send to which device? | No devices found."}));
+      },
+      [&] { chosen = front_->chooseDevice(source); });
+  EXPECT_FALSE(chosen);
+}
+
+TEST_F(GtkFrontEndTest, ChooserEmptiesWhenBluetoothIsSwitchedOff) {
+  LiveSource source;
+  source.devices = {kPixel, kRadio};
+  std::optional<ServiceRecord> chosen = kPixel.record;
+  withUser(
+      [&] {
+        (void)waitFor({rowsOf(source.devices), "selected=0", "sensitive=Cancel | Send"});
+        source.devices = {};
+        source.off = true;
+        source.searching = false;
+        act("key:Return Escape", waitFor({"rows=", "selected=-1", "sensitive=Cancel",
+                                          "text=Send to which device? | Bluetooth is off."}));
       },
       [&] { chosen = front_->chooseDevice(source); });
   EXPECT_FALSE(chosen);

@@ -147,9 +147,15 @@ TEST(DesktopPasteboardRead, AnOwnerThatDoesNotAnswerIsGivenUpOn) {
   kill(owner->pid(), SIGSTOP);
   testhooks::setSelectionTimeout(0.2);
   const auto pb = desktopPasteboard(DesktopSelection::Primary);
+  testing::internal::CaptureStderr();
   EXPECT_TRUE(pb->types().empty());
   EXPECT_TRUE(pb->stringForType(String(NSStringPboardType)).isNil());
+  const std::string said = testing::internal::GetCapturedStderr();
   testhooks::setSelectionTimeout(0);
+  // The user learns why nothing came.
+  EXPECT_NE(said.find("wendlock: The program holding the selection did not answer.\n"),
+            std::string::npos)
+      << said;
 }
 
 // --- Writing --------------------------------------------------------------

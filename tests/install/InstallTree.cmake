@@ -25,6 +25,7 @@ set(expected
     ${LOCALEDIR}/de/LC_MESSAGES/wendlock.mo
     ${LOCALEDIR}/de/LC_MESSAGES/orvin.mo
     ${DATADIR}/applications/wendlock.desktop
+    ${DATADIR}/icons/hicolor/scalable/apps/wendlock.svg
     ${INCLUDEDIR}/orvin/chars/String.h
     ${INCLUDEDIR}/orvin/support/Date.h
     ${ORVIN_LIBRARY}
@@ -43,6 +44,17 @@ foreach(file IN LISTS expected)
     message(FATAL_ERROR "not installed: ${file}")
   endif()
 endforeach()
+# The desktop entry names an icon of ours and opens text files (the first
+# value of each key is the main group's, which comes first).
+file(READ ${prefix}/${DATADIR}/applications/wendlock.desktop entry)
+foreach(key Icon Exec MimeType)
+  string(REGEX MATCH "\n${key}=([^\n]*)" line "${entry}")
+  set(${key} "${CMAKE_MATCH_1}")
+endforeach()
+if(NOT EXISTS "${prefix}/${DATADIR}/icons/hicolor/scalable/apps/${Icon}.svg"
+   OR NOT MimeType MATCHES "(^|;)text/plain;" OR NOT Exec MATCHES " %f$")
+  message(FATAL_ERROR "the desktop entry cannot open a text file with its own icon:\n${entry}")
+endif()
 file(GLOB_RECURSE private RELATIVE ${prefix} ${prefix}/${INCLUDEDIR}/*)
 list(FILTER private EXCLUDE REGEX "^${INCLUDEDIR}/orvin/(chars|strings|paths|support)/([a-z]+/)?[^/]+\\.h$")
 file(GLOB_RECURSE internal RELATIVE ${prefix} ${prefix}/${INCLUDEDIR}/orvin/*/internal/*)
@@ -60,13 +72,18 @@ if(SHARED)
   endif()
 endif()
 
-# The installed program finds its catalogue from where it stands.
+# The installed program, started as the desktop entry starts it on a file,
+# reads that file and finds its catalogue from where it stands.
+file(WRITE ${WORK}/empty.txt "")
+string(REPLACE "%f" "${WORK}/empty.txt" command "${Exec}")
+separate_arguments(command UNIX_COMMAND "${command}")
+list(POP_FRONT command program)
 execute_process(
   COMMAND env -u DISPLAY -u WAYLAND_DISPLAY -u WENDLOCK_RESOURCES LANGUAGE=de LC_ALL=C.UTF-8
-          setsid -w ${prefix}/${BINDIR}/wendlock --ui=tty --text=
+          setsid -w ${prefix}/${BINDIR}/${program} --ui=tty ${command}
   ERROR_VARIABLE alert OUTPUT_QUIET)
 if(NOT alert MATCHES "Keine Daten zum Senden")
-  message(FATAL_ERROR "the installed wendlock did not speak German: ${alert}")
+  message(FATAL_ERROR "the installed wendlock did not read the file in German: ${alert}")
 endif()
 
 # The installed program finds its desktop module: asked for windows without

@@ -3,6 +3,11 @@
 #include <gio/gio.h>
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -210,8 +215,15 @@ TEST_F(BluezTest, FollowsBluezWhileOpen) {
   update(devicePath("00:00:00:00:00:03"), "org.bluez.Device1", "{'Alias': <'Tab'>}");
   EXPECT_TRUE(showsSoon({"Tab"}));
 
+  // Switched off: nothing can be reached, so nothing is offered, until on.
+  EXPECT_FALSE(source_->isPoweredOff());
   update("/org/bluez/hci0", "org.bluez.Adapter1", "{'Powered': <false>}");
   EXPECT_TRUE(testkit::runUntil([&] { return !source_->isSearching(); }));
+  EXPECT_TRUE(source_->isPoweredOff());
+  EXPECT_TRUE(showsSoon({}));
+  update("/org/bluez/hci0", "org.bluez.Adapter1", "{'Powered': <true>}");
+  EXPECT_TRUE(showsSoon({"Tab"}));
+  EXPECT_FALSE(source_->isPoweredOff());
 
   // The mock leaves the adapter's devices behind, as a crashing BlueZ may.
   const int before = changes_;
@@ -244,6 +256,29 @@ TEST_F(BluezTest, NotAvailableWithoutBluezAdapterOrPower) {
     EXPECT_FALSE(source_->isSearching());
     source_->stop();
   }
+}
+
+// A system bus that accepts the connection and then says nothing is given up
+// on after the call time-out, with the reason.
+TEST_F(BluezTest, SilentSystemBusIsGivenUpOn) {
+  const std::string path = testkit::resourceDirectory() + "/silent-bus";
+  const int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  ASSERT_GE(listener, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  ASSERT_LT(path.size(), sizeof address.sun_path);
+  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+  ::unlink(path.c_str());
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(listener, 4), 0);  // the kernel accepts; nobody answers
+  g_setenv("DBUS_SYSTEM_BUS_ADDRESS", ("unix:path=" + path).c_str(), TRUE);
+
+  const std::optional<std::string> why = startSource();
+  ::close(listener);
+  ::unlink(path.c_str());
+  ASSERT_TRUE(why.has_value());
+  EXPECT_NE(why->find("does not answer"), std::string::npos) << *why;
+  EXPECT_TRUE(source_->entries().empty());
 }
 
 // Stopping it is the browser's test.

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <tuple>
 
 #include "service/CommandLine.h"
@@ -30,6 +31,7 @@ TEST(CommandLine, Parses) {
       {{"-t", ""}, Source::Inline, "", {}},
       {{"--file", "a.rtf"}, Source::File, "a.rtf", {}},
       {{"-f", "-"}, Source::File, "-", {}},
+      {{"notes.txt"}, Source::File, "notes.txt", {}},  // "Open With" passes a bare path
       {{"-"}, Source::StandardInput, "", {}},
       {{"--to", "tcp:127.0.0.1", "--to=bt:00:1a:7d:da:71:13@12", "--ui=tty", "-t", "x"},
        Source::Inline,
@@ -63,6 +65,8 @@ TEST(CommandLine, RefusesBadUsageWithAReason) {
       {{"--text", "a", "-"}, "one source"},
       {{"-", "--file", "x"}, "one source"},
       {{"--file=a", "--text=b"}, "one source"},
+      {{"a.txt", "b.txt"}, "one source"},
+      {{"--selection", "--clipboard"}, "--file, --text, -, --selection or --clipboard"},
       {{"--to", "udp:1.2.3.4"}, "--to udp:1.2.3.4: "},
       {{"--ui=bogus"}, "--ui"},
       {{"--bogus"}, "unknown argument: --bogus"},
@@ -81,22 +85,33 @@ TEST(CommandLine, RequestPasteboard) {
   std::filesystem::create_directories(dir);
   std::ofstream(dir / "a.RTF", std::ios::binary) << "{\\rtf1 Gr\\'fc\\'dfe}";
   std::ofstream(dir / "b.txt", std::ios::binary) << "Gr\xfc\xdf"
-                                                    "e";  // Windows-1252
+                                                    "e";  // Latin-1: not UTF-8
+  std::ofstream(dir / "c.txt", std::ios::binary) << "\xff\xfe" << std::string("h\0\x00\xd8", 4);
+  std::ofstream(dir / "d.txt", std::ios::binary) << "\xef\xbb\xbfGr\xc3\xbc\xc3\x9f"
+                                                    "e";
+  std::filesystem::create_directories(dir / "folder");
   const std::u16string_view rtf = orvin::NSRTFPboardType, plain = orvin::NSStringPboardType;
-  // The arguments, the one type on the pasteboard (none: no pasteboard), its data.
+  // The arguments, the one type on the pasteboard (none: no pasteboard), its
+  // data or a part of the reason there is none.
   const std::tuple<std::vector<std::string>, std::u16string_view, std::string> cases[] = {
       {{}, {}, ""},
       {{"-t", "Grüße"}, plain, "Grüße"},
+      {{"-t", "\xff\xfe bad"}, {}, "--text is not text"},  // no byte-order mark sniffed
       {{"-f", (dir / "a.RTF").string()}, rtf, "{\\rtf1 Gr\\'fc\\'dfe}"},
-      {{"-f", (dir / "b.txt").string()}, plain, "Grüße"},
-      {{"-f", (dir / "missing.txt").string()}, {}, ""},
+      {{"-f", (dir / "d.txt").string()}, plain, "Grüße"},
+      {{"-f", (dir / "b.txt").string()}, {}, "b.txt cannot be read as text"},
+      {{"-f", (dir / "c.txt").string()}, {}, "c.txt cannot be read as text"},  // lone surrogate
+      {{"-f", (dir / "missing.txt").string()}, {}, "missing.txt: No such file"},
+      {{"-f", (dir / "folder").string()}, {}, "folder: Is a directory"},
   };
   for (const auto& [args, type, content] : cases) {
+    SCOPED_TRACE(testing::PrintToString(args));
     std::string error;
     const auto pb = makeRequestPasteboard(*parseCommandLine(argv(args), &error), &error);
     if (type.empty()) {
       EXPECT_EQ(pb, nullptr);
       EXPECT_EQ(error.empty(), args.empty());
+      EXPECT_NE(error.find(content), std::string::npos) << error;
       continue;
     }
     ASSERT_NE(pb, nullptr) << error;
@@ -107,19 +122,28 @@ TEST(CommandLine, RequestPasteboard) {
 }
 
 TEST(CommandLine, DecodeText) {
-  const std::pair<std::string, std::u16string> cases[] = {
-      {"", u""},
+  // The bytes, then the text from a file and from the user (nullopt: nil),
+  // in the C locale, whose user text is UTF-8.
+  using Text = std::optional<std::u16string>;
+  const std::tuple<std::string, Text, Text> cases[] = {
+      {"", u"", u""},
       {"Gr\xc3\xbc\xc3\x9f"
        "e \xf0\x9f\x98\x80",
-       u"Grüße 😀"},
-      {"\xef\xbb\xbfhi", u"hi"},
-      {std::string("\xff\xfeh\0i\0", 6), u"hi"},
-      {std::string("\xfe\xff\0h\0i", 6), u"hi"},
-      {"\x93quoted\x94 \x80", u"\u201Cquoted\u201D \u20AC"},
-      // Bytes Windows-1252 leaves undefined fall back to Latin-1.
-      {"\x81\x8d\x8f\x90\x9d", u"\u0081\u008D\u008F\u0090\u009D"},
+       u"Grüße 😀", u"Grüße 😀"},
+      {"\xef\xbb\xbfhi", u"hi", u"\uFEFFhi"},
+      {std::string("\xff\xfeh\0i\0", 6), u"hi", std::nullopt},
+      {std::string("\xfe\xff\0h\0i", 6), u"hi", std::nullopt},
+      {std::string("\xff\xfe\x00\xd8", 4), std::nullopt, std::nullopt},  // lone surrogate
+      {"\x93quoted\x94 \x80", std::nullopt, std::nullopt},               // no guessing
+      {"caf\xe9", std::nullopt, std::nullopt},
   };
-  for (const auto& [bytes, text] : cases) EXPECT_EQ(decodeText(bytes).toU16String(), text) << bytes;
+  for (const auto& [bytes, fromFile, fromUser] : cases) {
+    SCOPED_TRACE(testing::PrintToString(bytes));
+    for (const auto& [text, expected] :
+         {std::pair{decodeFileText(bytes), fromFile}, std::pair{decodeUserText(bytes), fromUser}}) {
+      EXPECT_EQ(text.isNil() ? Text() : Text(text.toU16String()), expected);
+    }
+  }
 }
 
 }  // namespace

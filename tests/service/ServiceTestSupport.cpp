@@ -88,7 +88,7 @@ void ProcessTest::SetUp() {
   ui_ = ui.get();
   setFrontEnd(std::move(ui));
   exits_.clear();
-  testhooks::resetCriticalAlert();
+  testhooks::resetOutcome();
   testhooks::setTerminateHandler([this](int status) { exits_.push_back(status); });
   setBrowserTargets({});
 }

@@ -17,6 +17,7 @@
 
 #include "service/platform/FrontEnd.h"
 #include "support/Clock.h"
+#include "support/MonotonicClock.h"
 #include "support/pasteboard/Pasteboard.h"
 
 namespace wendlock::testkit {
@@ -33,6 +34,7 @@ class RecordingFrontEnd : public FrontEnd {
     return noticeAnswer;
   }
   void beep() override { ++beeps; }
+  void showEndWithoutDelivery(const std::string& reason) override { ends.push_back(reason); }
   void activate() override { ++activations; }
   using FrontEnd::chooseDevice;
   std::optional<std::size_t> chooseDevice(const std::vector<ServiceRecord>& devices) override {
@@ -43,6 +45,7 @@ class RecordingFrontEnd : public FrontEnd {
   std::vector<std::string> alerts;   // "title: message"
   std::vector<std::string> notices;  // "title: message [default/alternate]"
   int beeps = 0;
+  std::vector<std::string> ends;  // why requests ended without delivery
   int activations = 0;
   std::vector<std::size_t> choosers;  // how many devices each chooser offered
   Answer noticeAnswer = Answer::Default;
@@ -107,8 +110,8 @@ class ProcessTest : public ::testing::Test {
   static constexpr double kStart = 700000000.0;
   void SetUp() override;
   void TearDown() override;
-  // Seconds of virtual time since kStart.
-  [[nodiscard]] static double elapsed() { return orvin::currentAbsoluteTime() - kStart; }
+  // Seconds of virtual (monotonic) time since kStart.
+  [[nodiscard]] static double elapsed() { return orvin::monotonicSeconds() - kStart; }
 
   RecordingFrontEnd* ui_ = nullptr;
   std::vector<int> exits_;

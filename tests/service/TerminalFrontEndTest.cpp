@@ -5,6 +5,7 @@
 
 #include <tuple>
 
+#include "service/platform/Application.h"
 #include "service/platform/TerminalFrontEnd.h"
 
 namespace wendlock {
@@ -85,12 +86,54 @@ TEST(TerminalFrontEnd, Chooser) {
         << shown;
     EXPECT_EQ(shown.find("Please type a number from 1 to 2.") != std::string::npos, complained);
   }
+  // Without a terminal nothing is asked: the request ends without delivery,
+  // and the reason is said once, when the process ends.
   Terminal t("1\n");
   TerminalFrontEnd noTty(-1, t.err[0]);
+  testhooks::resetOutcome();
   EXPECT_EQ(noTty.chooseDevice(devices), std::nullopt);
-  EXPECT_NE(drain(t.err[1]).find("--to"), std::string::npos);
+  EXPECT_EQ(drain(t.err[1]), "");
+  EXPECT_NE(NSApplication::sharedApplication().endWithoutDelivery().toUtf8().find("--to"),
+            std::string::npos);
+  testhooks::resetOutcome();
   TerminalFrontEnd ui(t.tty[0], t.err[0]);
   EXPECT_EQ(ui.chooseDevice(std::vector<ServiceRecord>{}), std::nullopt);
+}
+
+// A source that searches until it is first asked again, then has `found`.
+class OneLookSource : public DeviceSource {
+ public:
+  explicit OneLookSource(std::vector<DeviceEntry> found) : found_(std::move(found)) {}
+  bool start(std::function<void()>, std::string*) override { return true; }
+  void stop() override {}
+  std::vector<DeviceEntry> entries() const override { return found_; }
+  bool isSearching() const override { return looks_++ == 0; }
+
+ private:
+  std::vector<DeviceEntry> found_;
+  mutable int looks_ = 0;
+};
+
+TEST(TerminalFrontEnd, SearchingThenNoDevicesFound) {
+  const DeviceEntry phone{"Phone", "00:1A:7D:DA:71:13", true,
+                          *ServiceRecord::parse("bt:00:1A:7D:DA:71:13")};
+  // What the search finds, what the terminal shows after the search line.
+  const std::pair<std::vector<DeviceEntry>, const char*> cases[] = {
+      {{}, ""},
+      {{phone}, "Send to which device?\n  1) Phone (paired)  (bt:00:1A:7D:DA:71:13)\n"},
+  };
+  for (const auto& [found, menu] : cases) {
+    Terminal t("\n");
+    TerminalFrontEnd ui(t.tty[0], t.err[0]);
+    testhooks::resetOutcome();
+    OneLookSource source(found);
+    EXPECT_EQ(ui.chooseDevice(source), std::nullopt);
+    const std::string shown = drain(t.tty[1]);
+    EXPECT_TRUE(shown.starts_with(std::string("Searching for devices…\n") + menu)) << shown;
+    EXPECT_EQ(NSApplication::sharedApplication().endWithoutDelivery().toUtf8(),
+              found.empty() ? "No devices found." : "");
+    testhooks::resetOutcome();
+  }
 }
 
 TEST(TerminalFrontEnd, AlertsAndBeep) {
@@ -98,8 +141,9 @@ TEST(TerminalFrontEnd, AlertsAndBeep) {
   TerminalFrontEnd ui(t.tty[0], t.err[0]);
   ui.showCriticalAlert("Wendlock", "Connection failed.");
   ui.showCriticalAlert("", "untitled");
+  ui.showEndWithoutDelivery("Cancelled.");
   ui.beep();
-  EXPECT_EQ(drain(t.err[1]), "Wendlock: Connection failed.\nuntitled\n");
+  EXPECT_EQ(drain(t.err[1]), "Wendlock: Connection failed.\nuntitled\nwendlock: Cancelled.\n");
   EXPECT_EQ(drain(t.tty[1]), "\a");
   TerminalFrontEnd noTty(-1, t.err[0]);
   noTty.beep();

@@ -16,6 +16,7 @@
 #include "service/Wendlock.h"
 #include "service/obex/OBEXCodec.h"
 #include "service/platform/DeviceBrowser.h"
+#include "service/platform/RunLoop.h"
 #include "support/DateFormatters.h"
 
 namespace wendlock {
@@ -107,8 +108,9 @@ class WendlockSend : public testkit::ProcessTest {
   std::unique_ptr<ScriptedServer> server_;
 };
 
-// Every end of a push but a delivery in chunks. Quiet ends exit 0, alerts 1;
-// a link that breaks ends at once, silence after the 60th tick.
+// Every end of a push but a delivery in chunks. A delivery exits 0, an
+// alert 1, an end without either 3 with its reason; a link that breaks, or a
+// device that declines the file, ends at once, silence after the 60th tick.
 TEST_F(WendlockSend, Ends) {
   constexpr const char* kNoData = "Wendlock: No data to send.";
   using Step = ScriptedServer::Step;
@@ -124,18 +126,60 @@ TEST_F(WendlockSend, Ends) {
     const char* alert;                  // nullptr: none
     bool waited = false;                // the 60 ticks ran out
     int length = 5;                     // of the text; -1: no text at all
+    const char* quiet = nullptr;        // why it ended without delivery or alert
   };
+  constexpr const char* kDeclined = "The device declined the file.";
+  const auto declines = [](std::uint8_t code) { return Step{{code, 0, 3}}; };
   const Case cases[] = {
       {"delivered", "CS", {accept, ok, ok}, {0x80, 0x82, 0x81}, nullptr},
       {"no text", "CS", {}, {}, kNoData, false, -1},
       {"empty text", "CS", {}, {}, kNoData, false, 0},
-      {"cancelled", "CC", {}, {}, nullptr},
+      {"cancelled", "CC", {}, {}, nullptr, false, 5, "Cancelled."},
       {"no targets, no BlueZ", "", {}, {}, "Wendlock: Bluetooth not available."},
       {"no session for the device", "B", {}, {}, kFailed},
       {"nobody listening", "C", {}, {}, kFailed},
-      {"refused", "S", {{connectReply(1000, 0xC3)}}, {0x80}, nullptr},
+      {"refused",
+       "S",
+       {{connectReply(1000, 0xC3)}},
+       {0x80},
+       nullptr,
+       false,
+       5,
+       "The device refused the connection."},
       {"silent at Put", "S", {accept}, {0x80, 0x82}, kFailed, true},
-      {"Put answered 0xCB", "S", {accept, {{0xCB, 0, 3}}}, {0x80, 0x82}, kFailed, true},
+      // Declined: Forbidden (a user's "Decline"), and the like.
+      {"Put declined 0xC3",
+       "S",
+       {accept, declines(0xC3), ok},
+       {0x80, 0x82, 0x81},
+       nullptr,
+       false,
+       5,
+       kDeclined},
+      {"Put declined 0xCB",
+       "S",
+       {accept, declines(0xCB), ok},
+       {0x80, 0x82, 0x81},
+       nullptr,
+       false,
+       5,
+       kDeclined},
+      {"Put declined 0xC0",
+       "S",
+       {accept, declines(0xC0), ok},
+       {0x80, 0x82, 0x81},
+       nullptr,
+       false,
+       5,
+       kDeclined},
+      {"Put declined 0xD0, then closes",
+       "S",
+       {accept, {{0xD0, 0, 3}, true}},
+       {0x80, 0x82},
+       nullptr,
+       false,
+       5,
+       kDeclined},
       {"Continue after the last chunk", "S", {accept, more}, {0x80, 0x82}, kFailed, true},
       {"closes after the first chunk", "S", {accept, hangUp}, {0x80, 0x02}, kFailed, false, 400},
       {"Continue, then closes", "S", {accept, moreThenClose}, {0x80, 0x02}, kFailed, false, 400},
@@ -160,7 +204,8 @@ TEST_F(WendlockSend, Ends) {
     EXPECT_EQ(opcodes(), c.opcodes);
     EXPECT_EQ(ui_->alerts,
               c.alert ? std::vector<std::string>{c.alert} : std::vector<std::string>{});
-    EXPECT_EQ(exits_, std::vector<int>{c.alert ? 1 : 0});
+    EXPECT_EQ(exits_, std::vector<int>{c.alert ? 1 : c.quiet ? 3 : 0});
+    EXPECT_EQ(ui_->ends, c.quiet ? std::vector<std::string>{c.quiet} : std::vector<std::string>{});
     EXPECT_EQ(std::abs(elapsed() - 60.0) < 1e-6, c.waited) << elapsed();
   }
 }
@@ -250,6 +295,22 @@ TEST_F(WendlockSend, SecondRequestDuringATransferIsDropped) {
   EXPECT_EQ(headersOf(server_->requests.at(1)).back(), body(true, "first text"));
   EXPECT_TRUE(ui_->alerts.empty());
   EXPECT_EQ(exits_, std::vector<int>{0});
+}
+
+// The 60 ticks are counted on the monotonic clock: the wall clock set back
+// or forward an hour while the device is silent changes nothing.
+TEST_F(WendlockSend, SilentDeviceTimesOutAfter60TicksWhateverTheWallClockDoes) {
+  for (const double step : {-3600.0, 3600.0}) {
+    SCOPED_TRACE(step);
+    restart();
+    server_->then(connectReply(1000));
+    server_->onRequest = [step](const Bytes& request) {
+      if (request[0] == 0x82) testhooks::stepWallClock(step);
+    };
+    send("hello");
+    EXPECT_EQ(ui_->alerts, std::vector<std::string>{kFailed});
+    EXPECT_LT(std::abs(elapsed() - 60.0), 1e-6) << elapsed();
+  }
 }
 
 TEST_F(WendlockSend, CallbacksIgnoreEventsWithoutAProvider) {

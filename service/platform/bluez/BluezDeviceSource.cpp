@@ -109,6 +109,30 @@ std::string collationKey(const std::string& name) {
   return result;
 }
 
+// A bus connection being made; whoever ends last (the waiting caller, or
+// the callback of a handshake the caller gave up on) frees it.
+struct PendingConnection {
+  GCancellable* cancellable = nullptr;
+  GDBusConnection* connection = nullptr;
+  GError* error = nullptr;
+  bool done = false;
+  bool abandoned = false;
+
+  void release() {
+    if (connection != nullptr) g_object_unref(connection);
+    g_clear_error(&error);
+    g_clear_object(&cancellable);
+    delete this;
+  }
+};
+
+void onBusConnected(GObject* /*source*/, GAsyncResult* result, gpointer data) {
+  auto* pending = static_cast<PendingConnection*>(data);
+  pending->connection = g_dbus_connection_new_for_address_finish(result, &pending->error);
+  pending->done = true;
+  if (pending->abandoned) pending->release();
+}
+
 bool sameEntries(const std::vector<DeviceEntry>& a, const std::vector<DeviceEntry>& b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(),
                     [](const DeviceEntry& x, const DeviceEntry& y) {
@@ -165,28 +189,47 @@ void BluezDeviceSource::reset() {
 bool BluezDeviceSource::connect(std::string* reason) {
   GError* error = nullptr;
   gchar* address = g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SYSTEM, nullptr, &error);
-  if (address != nullptr) {
-    // A connection of our own rather than GIO's shared one: closing it must
-    // not end the process, and it ends BlueZ's discovery for us on exit.
-    connection_ = g_dbus_connection_new_for_address_sync(
-        address,
-        static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                          G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-        nullptr, nullptr, &error);
-    g_free(address);
-  }
-  if (connection_ == nullptr) {
-    *reason = std::string("the system bus is not reachable: ") +
-              (error != nullptr ? error->message : "no address");
+  if (address == nullptr) {
+    *reason = std::string("the system bus is not reachable: ") + error->message;
     g_clear_error(&error);
     return false;
   }
+  // A connection of our own rather than GIO's shared one: closing it must
+  // not end the process, and it ends BlueZ's discovery for us on exit. The
+  // handshake runs on GIO's worker thread, so a bus that accepts and then
+  // says nothing is given up on after kCallTimeoutMilliseconds.
+  GMainContext* context = RunLoop::currentRunLoop().context();
+  auto* pending = new PendingConnection;
+  pending->cancellable = g_cancellable_new();
+  g_main_context_push_thread_default(context);
+  g_dbus_connection_new_for_address(
+      address,
+      static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                        G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+      nullptr, pending->cancellable, onBusConnected, pending);
+  g_main_context_pop_thread_default(context);
+  g_free(address);
+  const bool answered = RunLoop::currentRunLoop().runUntilOnSystemClock(
+      [pending] { return pending->done; }, kCallTimeoutMilliseconds / 1000.0);
+  if (!answered) {
+    // The callback frees what is left once the cancelled handshake ends.
+    g_cancellable_cancel(pending->cancellable);
+    pending->abandoned = true;
+    *reason = "the system bus does not answer";
+    return false;
+  }
+  connection_ = std::exchange(pending->connection, nullptr);
+  if (connection_ == nullptr) {
+    *reason = std::string("the system bus is not reachable: ") +
+              (pending->error != nullptr ? pending->error->message : "no connection");
+  }
+  pending->release();
+  if (connection_ == nullptr) return false;
   g_dbus_connection_set_exit_on_close(connection_, FALSE);
 
   // Signals are delivered to the context that is the thread's default when
   // subscribing: the run loop's. Subscribing before reading the objects
   // means no change between the two is missed.
-  GMainContext* context = RunLoop::currentRunLoop().context();
   g_main_context_push_thread_default(context);
   subscriptions_.push_back(g_dbus_connection_signal_subscribe(
       connection_, kBluez, kObjectManager, "InterfacesAdded", nullptr, nullptr,
@@ -417,7 +460,7 @@ std::vector<DeviceEntry> BluezDeviceSource::entries() const {
   std::vector<Shown> shown;
   // Devices of an adapter that is gone cannot be reached, whatever BlueZ
   // failed to say about them.
-  if (adapterPath_.empty() || !adapters_.contains(adapterPath_)) return {};
+  if (adapterPath_.empty() || !adapters_.contains(adapterPath_) || isPoweredOff()) return {};
   const std::string prefix = adapterPath_ + "/";
   for (const auto& [path, d] : devices_) {
     if (!d.offersPush || path.compare(0, prefix.size(), prefix) != 0) continue;
@@ -442,6 +485,12 @@ std::vector<DeviceEntry> BluezDeviceSource::entries() const {
   result.reserve(shown.size());
   for (Shown& s : shown) result.push_back(std::move(s.entry));
   return result;
+}
+
+bool BluezDeviceSource::isPoweredOff() const {
+  if (connection_ == nullptr) return false;
+  const auto adapter = adapters_.find(adapterPath_);
+  return adapter != adapters_.end() && !adapter->second.powered;
 }
 
 bool BluezDeviceSource::isSearching() const {

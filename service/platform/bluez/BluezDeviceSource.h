@@ -57,6 +57,8 @@ class BluezDeviceSource : public DeviceSource {
   // True while started and the adapter in use is powered and discovering.
   //   while (source.isSearching()) runLoop.runUntilDate(soon);
   [[nodiscard]] bool isSearching() const override;
+  // True while started and the adapter in use is switched off.
+  [[nodiscard]] bool isPoweredOff() const override;
 
   static constexpr int kCallTimeoutMilliseconds = 3000;
 

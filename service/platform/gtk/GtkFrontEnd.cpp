@@ -26,13 +26,6 @@ std::string validUtf8(const std::string& text) {
   return result;
 }
 
-// The chooser's own texts go through the bundle's catalogue like the rest.
-std::string localized(const char* english) {
-  return NSBundle::mainBundle()
-      .localizedStringForKey(orvin::String::withUtf8(english), orvin::String())
-      .toUtf8();
-}
-
 // Where a dialog without a parent should appear on a desktop without a
 // window manager too.
 void placeAlone(GtkWindow* window, const std::string& title) {
@@ -87,6 +80,8 @@ struct Chooser {
   std::vector<DeviceEntry> shown;
   std::string searchingText;
   std::string noneText;
+  std::string offText;
+  bool choiceLost = false;  // the row the user had went away
 };
 
 std::optional<std::size_t> selectedRow(const Chooser& c) {
@@ -122,7 +117,9 @@ void updateSend(Chooser& c) {
 }
 
 // Brings the window up to date with the source, keeping the user's row
-// (by address) when it is still there.
+// (by address) while it is there. Once it is gone no row is chosen for the
+// user: Send waits until they pick again. Only the first rows to appear get
+// a row chosen, the first.
 void refresh(Chooser& c) {
   std::vector<DeviceEntry> now = c.source->entries();
   if (sameRows(now, c.shown)) {
@@ -144,9 +141,19 @@ void refresh(Chooser& c) {
                                         paired.c_str(), kColumnIndex, static_cast<gint>(i), -1);
       if (before && !again && e.address == kept) again = i;
     }
-    if (!c.shown.empty()) selectRow(c, again.value_or(0));
+    if (before && !again) c.choiceLost = true;
+    if (again) {
+      selectRow(c, *again);
+    } else if (!before && !c.choiceLost && !c.shown.empty()) {
+      selectRow(c, 0);
+    }
   }
-  if (c.source->isSearching()) {
+  if (c.source->isPoweredOff()) {
+    gtk_spinner_stop(GTK_SPINNER(c.spinner));
+    gtk_widget_hide(c.spinner);
+    gtk_label_set_text(GTK_LABEL(c.status), c.offText.c_str());
+    gtk_widget_show(c.status);
+  } else if (c.source->isSearching()) {
     gtk_spinner_start(GTK_SPINNER(c.spinner));
     gtk_widget_show(c.spinner);
     gtk_label_set_text(GTK_LABEL(c.status), c.searchingText.c_str());
@@ -188,6 +195,7 @@ void addTextColumn(GtkTreeView* list, const std::string& title, int column, bool
 void buildChooser(Chooser& c) {
   c.searchingText = localized("Searching for devices…");
   c.noneText = localized("No devices found.");
+  c.offText = localized("Bluetooth is off.");
   c.dialog = gtk_dialog_new();
   GtkWindow* window = GTK_WINDOW(c.dialog);
   placeAlone(window, "Wendlock");
@@ -220,7 +228,8 @@ void buildChooser(Chooser& c) {
   gtk_tree_view_set_enable_search(c.list, TRUE);
   gtk_tree_view_set_search_column(c.list, kColumnName);
   GtkTreeSelection* selection = gtk_tree_view_get_selection(c.list);
-  gtk_tree_selection_set_mode(selection, GTK_SELECTION_BROWSE);
+  // Not BROWSE, which moves the selection to a neighbour when its row goes.
+  gtk_tree_selection_set_mode(selection, GTK_SELECTION_SINGLE);
   g_signal_connect(c.list, "row-activated", G_CALLBACK(onRowActivated), &c);
   g_signal_connect(selection, "changed", G_CALLBACK(onSelectionChanged), &c);
 

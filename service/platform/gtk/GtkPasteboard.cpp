@@ -6,10 +6,12 @@
 #include <array>
 #include <cctype>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <utility>
 
+#include "service/platform/Bundle.h"
 #include "service/platform/gtk/GtkDisplay.h"
 #include "support/formats/PropertyList.h"
 
@@ -443,14 +445,28 @@ class GtkPasteboard final : public orvin::Pasteboard {
 
   std::optional<std::vector<std::string>> targets() {
     const auto reply = request(clipboard_, "TARGETS", true, false);
-    if (!reply->done || !reply->bytes) return std::nullopt;
+    if (!reply->done) return reportSilentOwner();
+    if (!reply->bytes) return std::nullopt;
     return reply->targets;
   }
 
   std::optional<Bytes> fetch(const std::string& target, bool asText) {
     const auto reply = request(clipboard_, target, false, asText);
-    if (!reply->done) return std::nullopt;
+    if (!reply->done) return reportSilentOwner();
     return reply->bytes;
+  }
+
+  // A read that comes back empty because the owner stayed silent says so,
+  // lest the user look for the fault in the text.
+  std::nullopt_t reportSilentOwner() const {
+    NSBundle& bundle = NSBundle::mainBundle();
+    const String message = selection_ == GDK_SELECTION_PRIMARY
+                               ? bundle.localizedStringForKey(
+                                     u"The program holding the selection did not answer.", u"")
+                               : bundle.localizedStringForKey(
+                                     u"The program holding the clipboard did not answer.", u"");
+    std::fprintf(stderr, "wendlock: %s\n", message.toUtf8().c_str());
+    return std::nullopt;
   }
 
   GtkClipboard* clipboard_;
