@@ -18,7 +18,14 @@ inline std::string inChild(const std::function<std::string()>& work) {
   if (::pipe(channel) != 0) return "<child failed>";
   const pid_t child = ::fork();
   if (child == 0) {
-    const std::string out = work();
+    // A throw must not unwind into the test runner: the child would carry
+    // on as a second runner, in the parent's folders.
+    std::string out;
+    try {
+      out = work();
+    } catch (...) {
+      ::_exit(1);
+    }
     ::_exit(::write(channel[1], out.data(), out.size()) == static_cast<ssize_t>(out.size()) ? 0
                                                                                             : 1);
   }

@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -16,7 +18,12 @@ class TempFolder {
  public:
   TempFolder() {
     std::string pattern = "/tmp/orvin-test-XXXXXX";
-    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+    if (::mkdtemp(pattern.data()) == nullptr) {
+      // Without it every path below would start at "/".
+      std::perror("no temporary folder");
+      std::abort();
+    }
+    path_ = pattern;
   }
   ~TempFolder() {
     std::error_code ignored;
