@@ -8,10 +8,12 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "chars/InlineCharacterBuffer.h"
+#include "paths/Base64.h"
 
 namespace orvin {
 
@@ -164,9 +166,6 @@ constexpr std::string_view kHeader =
     "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
     "<plist version=\"1.0\">\n";
 
-constexpr char kBase64Alphabet[] =
-    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-
 // Seconds from 1970 to the first instant of year 1 and of year 10000 (UTC).
 constexpr double kFirstWritableUnixSecond = -62135596800.0;
 constexpr double kEndOfWritableUnixSeconds = 253402300800.0;
@@ -315,28 +314,11 @@ class Writer {
   void writeData(const Bytes& bytes, int depth) {
     indent(depth);
     out_ += "<data>\n";
-    std::size_t column = 0;
-    auto put = [&](char c) {
-      if (column == 0) indent(depth);
-      out_.push_back(c);
-      if (++column == 76) {
-        out_.push_back('\n');
-        column = 0;
-      }
-    };
-    std::size_t i = 0;
-    for (; i + 3 <= bytes.size(); i += 3) {
-      const std::uint32_t n = (bytes[i] << 16) | (bytes[i + 1] << 8) | bytes[i + 2];
-      for (int shift = 18; shift >= 0; shift -= 6) put(kBase64Alphabet[(n >> shift) & 0x3F]);
+    const std::string text = base64Encode(bytes);
+    for (std::size_t at = 0; at < text.size(); at += 76) {
+      indent(depth);
+      out_.append(text, at, 76).push_back('\n');
     }
-    if (const std::size_t rest = bytes.size() - i; rest != 0) {
-      const std::uint32_t n = (bytes[i] << 16) | (rest == 2 ? bytes[i + 1] << 8 : 0);
-      put(kBase64Alphabet[(n >> 18) & 0x3F]);
-      put(kBase64Alphabet[(n >> 12) & 0x3F]);
-      put(rest == 2 ? kBase64Alphabet[(n >> 6) & 0x3F] : '=');
-      put('=');
-    }
-    if (column != 0) out_.push_back('\n');
     indent(depth);
     out_ += "</data>\n";
   }
@@ -821,39 +803,10 @@ class Reader {
     return true;
   }
 
-  // Standard alphabet with padding; blanks anywhere are skipped. Nothing may
-  // follow the padded group.
   static bool decodeBase64(std::string_view text, PropertyList& result) {
-    Bytes bytes;
-    bytes.reserve(text.size() / 4 * 3);
-    std::uint32_t group = 0;
-    int filled = 0;
-    int padding = 0;
-    bool ended = false;
-    for (const char c : text) {
-      if (isXmlSpace(c)) continue;
-      if (ended) return false;
-      std::uint32_t sextet = 0;
-      if (c == '=') {
-        if (filled < 2) return false;
-        ++padding;
-      } else {
-        const char* found = std::char_traits<char>::find(kBase64Alphabet, 64, c);
-        if (found == nullptr || padding != 0) return false;
-        sextet = static_cast<std::uint32_t>(found - kBase64Alphabet);
-      }
-      group = (group << 6) | sextet;
-      if (++filled == 4) {
-        bytes.push_back(static_cast<std::uint8_t>(group >> 16));
-        if (padding < 2) bytes.push_back(static_cast<std::uint8_t>(group >> 8));
-        if (padding < 1) bytes.push_back(static_cast<std::uint8_t>(group));
-        ended = padding != 0;
-        group = 0;
-        filled = 0;
-      }
-    }
-    if (filled != 0) return false;
-    result = PropertyList(std::move(bytes));
+    std::optional<Bytes> bytes = base64Decode(text);
+    if (!bytes) return false;
+    result = PropertyList(std::move(*bytes));
     return true;
   }
 

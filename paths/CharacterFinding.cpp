@@ -1,0 +1,144 @@
+#include "paths/CharacterFinding.h"
+
+#include <string>
+
+#include "chars/ConversionTables.h"
+#include "chars/StandardWalk.h"
+
+namespace orvin {
+namespace {
+
+// Decides whether a code unit matches the one sought. `usable` is false
+// when a case-insensitive match was asked for and the tables are missing.
+struct Matcher {
+  Matcher(unichar c, CaseMode mode) : sought(c) {
+    if (mode == CaseMode::sensitive) return;
+    const unichar* lower = lowerCharsTable();
+    upper = upperCharsTable();
+    if (lower == nullptr || upper == nullptr) {
+      usable = false;
+      upper = nullptr;
+      return;
+    }
+    if (upper[c] == lower[c]) {
+      upper = nullptr;  // no case forms: only c itself
+      return;
+    }
+    sought = upper[c];
+  }
+  bool operator()(unichar x) const { return (upper != nullptr ? upper[x] : x) == sought; }
+
+  unichar sought;
+  const unichar* upper = nullptr;
+  bool usable = true;
+};
+
+// Calls scan(units, length) on the code units in place when `start` lies
+// inside `s`; otherwise answers `empty`.
+template <class Result, class Scan>
+Result scanFrom(const String& s, NSUInteger start, Result empty, Scan&& scan) {
+  const NSUInteger length = s.length();
+  if (length == 0 || start >= length) return empty;
+  return withDirectUnits(s, NSRange{0, length}, scan);
+}
+
+// The characters of the punctuation mask, bit 0 first.
+constexpr char16_t kPunctuationBits[] = u".@/?;_*$";
+
+String rotated(const String& s, unsigned k) {
+  std::u16string out = s.toU16String();
+  for (char16_t& u : out) {
+    if (u >= u'a' && u <= u'z') u = static_cast<char16_t>(u'a' + (u - u'a' + k) % 26);
+    if (u >= u'A' && u <= u'Z') u = static_cast<char16_t>(u'A' + (u - u'A' + k) % 26);
+  }
+  return String(out);
+}
+
+}  // namespace
+
+NSUInteger countCharacter(const String& s, unichar c, NSUInteger start, CaseMode mode) {
+  const Matcher match(c, mode);
+  if (!match.usable) return 0;
+  return scanFrom(s, start, NSUInteger{0}, [&](const auto* units, NSUInteger length) {
+    NSUInteger count = 0;
+    for (NSUInteger i = start; i < length; ++i) count += match(units[i]) ? 1 : 0;
+    return count;
+  });
+}
+
+NSUInteger findCharacter(const String& s, unichar c, NSUInteger start, CaseMode mode) {
+  const Matcher match(c, mode);
+  if (!match.usable) return NSNotFound;
+  return scanFrom(s, start, NSNotFound, [&](const auto* units, NSUInteger length) {
+    for (NSUInteger i = start; i < length; ++i)
+      if (match(units[i])) return i;
+    return NSNotFound;
+  });
+}
+
+NSUInteger findLastCharacter(const String& s, unichar c, NSUInteger start, CaseMode mode) {
+  const Matcher match(c, mode);
+  if (!match.usable) return NSNotFound;
+  return scanFrom(s, start, NSNotFound, [&](const auto* units, NSUInteger length) {
+    for (NSUInteger i = length; i > start; --i)
+      if (match(units[i - 1])) return i - 1;
+    return NSNotFound;
+  });
+}
+
+NSUInteger findOneOf(const String& s, const String& set, NSUInteger start, CaseMode mode) {
+  if (set.isEmpty()) return NSNotFound;
+  const unichar* upper = nullptr;
+  if (mode == CaseMode::insensitive && (upper = upperCharsTable()) == nullptr) return NSNotFound;
+  const std::u16string wanted = set.toU16String();
+  auto fold = [upper](unichar u) { return upper != nullptr ? upper[u] : u; };
+  return scanFrom(s, start, NSNotFound, [&](const auto* units, NSUInteger length) {
+    for (NSUInteger i = start; i < length; ++i) {
+      const unichar here = fold(units[i]);
+      for (const char16_t k : wanted)
+        if (here == fold(k)) return i;
+    }
+    return NSNotFound;
+  });
+}
+
+bool containsCharacters(const String& s, NSUInteger mask) {
+  if (mask == 0) return false;
+  return scanFrom(s, 0, false, [&](const auto* units, NSUInteger length) {
+    for (NSUInteger i = 0; i < length && mask != 0; ++i)
+      for (NSUInteger bit = 0; bit < 8; ++bit)
+        if (units[i] == kPunctuationBits[bit]) mask &= ~(NSUInteger{1} << bit);
+    return mask == 0;
+  });
+}
+
+bool countLTGT(const String& s, NSUInteger* lt, NSUInteger* gt) {
+  const NSUInteger opening = countCharacter(s, u'<');
+  const NSUInteger closing = countCharacter(s, u'>');
+  if (lt != nullptr) *lt = opening;
+  if (gt != nullptr) *gt = closing;
+  return opening == closing && opening != 0;
+}
+
+String stringByReplacingCharacter(const String& s, unichar c, unichar r, CaseMode mode) {
+  if (s.isEmpty() || c == r) return s;
+  const Matcher match(c, mode);
+  if (!match.usable || findCharacter(s, c, 0, mode) == NSNotFound) return s;
+  std::u16string out = s.toU16String();
+  for (char16_t& u : out)
+    if (match(u)) u = r;
+  return String(out);
+}
+
+String stringByRotating13(const String& s) {
+  if (s.isEmpty()) return s;
+  return rotated(s, 13);
+}
+
+String stringByRotating(const String& s, NSUInteger n) {
+  const auto k = static_cast<unsigned>(n % 26);
+  if (s.isEmpty() || k == 0) return s;
+  return rotated(s, k);
+}
+
+}  // namespace orvin
