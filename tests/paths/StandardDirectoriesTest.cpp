@@ -105,7 +105,8 @@ TEST(StandardDirectories, RealHomeOutsideAContainer) {
        "/home/u|/home/u/.local/share/Mail"},
       {{{"HOME", box}, {"XDG_DATA_HOME", "/data"}}, u"app.id", "/Users/u|/data/Mail"},
   };
-  for (const auto& [env, id, expected] : cases) {
+  for (const auto& [env, caseId, expected] : cases) {
+    const char16_t* id = caseId;  // clang 14 lambdas cannot capture a structured binding
     EXPECT_EQ(withEnvironment(env,
                               [&] {
                                 setApplicationIdentifier(id != nullptr ? String(id) : String());
