@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -96,7 +97,12 @@ double cpuSeconds(const rusage& usage) {
 
 ScratchFolder::ScratchFolder() {
   std::string pattern = (fs::temp_directory_path() / "wendlock-bench.XXXXXX").string();
-  if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+  // Without a folder of its own a run would scatter files; nothing to measure.
+  if (::mkdtemp(pattern.data()) == nullptr) {
+    std::perror("wendlock-bench: mkdtemp");
+    std::abort();
+  }
+  path_ = pattern;
 }
 
 ScratchFolder::~ScratchFolder() {

@@ -73,13 +73,53 @@ int connectUnix(const DisplaySocket& socket) {
   return fd;
 }
 
+// getaddrinfo on a host name may wait on DNS far past the probe's bound, so
+// the lookup runs asynchronously and is given up at the deadline.
+addrinfo* resolveBefore(const std::string& host, const std::string& port, long long deadline) {
+  auto* hints = new addrinfo{};
+  hints->ai_socktype = SOCK_STREAM;
+  hints->ai_flags = AI_NUMERICSERV;
+  auto* request = new gaicb{};
+  request->ar_name = ::strdup(host.c_str());
+  request->ar_service = ::strdup(port.c_str());
+  request->ar_request = hints;
+  gaicb* list[] = {request};
+  const auto release = [&] {
+    std::free(const_cast<char*>(request->ar_name));
+    std::free(const_cast<char*>(request->ar_service));
+    delete hints;
+    delete request;
+  };
+  if (request->ar_name == nullptr || request->ar_service == nullptr ||
+      ::getaddrinfo_a(GAI_NOWAIT, list, 1, nullptr) != 0) {
+    release();
+    return nullptr;
+  }
+  int status = EAI_INPROGRESS;
+  for (;;) {
+    status = ::gai_error(request);
+    if (status != EAI_INPROGRESS) break;
+    const long long left = deadline - g_get_monotonic_time();
+    if (left <= 0) break;
+    const timespec wait{static_cast<time_t>(left / 1000000),
+                        static_cast<long>(left % 1000000) * 1000};
+    ::gai_suspend(list, 1, &wait);
+  }
+  if (status == EAI_INPROGRESS) {
+    // A lookup that cannot be cancelled still writes into the request when it
+    // ends, so the request is left to it.
+    if (::gai_cancel(request) == EAI_NOTCANCELED) return nullptr;
+    status = ::gai_error(request);
+  }
+  addrinfo* found = status == 0 ? request->ar_result : nullptr;
+  if (status != 0 && request->ar_result != nullptr) ::freeaddrinfo(request->ar_result);
+  release();
+  return found;
+}
+
 bool tcpAnswers(const DisplaySocket& socket, std::string_view hello, long long deadline) {
-  addrinfo hints{};
-  hints.ai_socktype = SOCK_STREAM;
-  hints.ai_flags = AI_NUMERICSERV;
-  addrinfo* found = nullptr;
-  const std::string port = std::to_string(socket.port);
-  if (::getaddrinfo(socket.host.c_str(), port.c_str(), &hints, &found) != 0) return false;
+  addrinfo* found = resolveBefore(socket.host, std::to_string(socket.port), deadline);
+  if (found == nullptr) return false;
   bool answered = false;
   for (const addrinfo* a = found; a != nullptr && !answered; a = a->ai_next) {
     const int fd = ::socket(a->ai_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);

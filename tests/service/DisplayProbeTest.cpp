@@ -5,11 +5,13 @@
 
 #include <glib.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "FakeDisplay.h"
@@ -147,6 +149,39 @@ TEST(DisplayProbe, SocketAnswersOnlyWhenTheServerDoes) {
   ASSERT_EQ(heard.size(), 12u);
   EXPECT_EQ(heard, waylandHello());
   EXPECT_EQ(heard[0] == 1 ? heard[6] : heard[5], 12);
+}
+
+TEST(DisplayProbe, TcpDisplayIsLookedUpAndAsked) {
+  const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  ASSERT_GE(listener, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), length), 0);
+  ASSERT_EQ(listen(listener, 4), 0);
+  ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+  const unsigned port = ntohs(address.sin_port);
+  const char* hosts[] = {"127.0.0.1", "localhost"};
+  std::thread server([&] {
+    for (std::size_t i = 0; i < std::size(hosts); ++i) {
+      const int peer = accept(listener, nullptr, nullptr);
+      if (peer < 0) return;
+      char hello[12];
+      if (read(peer, hello, sizeof hello) > 0) (void)!write(peer, "\x01", 1);
+      close(peer);
+    }
+  });
+  for (const char* host : hosts) {
+    const DisplaySocket display{Kind::Tcp, "", host, port};
+    EXPECT_TRUE(socketAnswers(display, x11Hello(), g_get_monotonic_time() + 2 * 1000 * 1000))
+        << host;
+  }
+  server.join();
+  close(listener);
+  // A name no resolver knows is no display, and costs no more than the bound.
+  const DisplaySocket unknown{Kind::Tcp, "", "no-such-host.invalid", port};
+  EXPECT_FALSE(socketAnswers(unknown, x11Hello(), g_get_monotonic_time() + kShortWait));
 }
 
 }  // namespace

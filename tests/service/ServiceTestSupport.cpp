@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include <cstdio>
 #include <filesystem>
 
 #include "service/platform/Application.h"
@@ -16,7 +17,12 @@ struct Resources {
   std::string directory;
   Resources() {
     char pattern[] = "/tmp/wendlock-resources-XXXXXX";
-    if (mkdtemp(pattern) != nullptr) directory = pattern;
+    // An empty folder name would point the bus and the bundle at "/".
+    if (mkdtemp(pattern) == nullptr) {
+      std::perror("service tests: mkdtemp");
+      std::abort();
+    }
+    directory = pattern;
     setenv("WENDLOCK_RESOURCES", directory.c_str(), 1);
     // The machine's own BlueZ must never answer these tests: a bus that is
     // not there gives "Bluetooth not available." wherever they run. Tests
