@@ -140,8 +140,8 @@ TEST_P(Normalization, WithoutMemory) {
     return result;
   };
   for (const String& s : {shortText, longText}) {
-    for (auto fold : {nfc, nonUmlautedNormalizedString, asciiString, fixedAndNormalizedString,
-                      getCharactersOfNormalizedString}) {
+    for (auto fold : {nfc, normalizedUppercaseString, nonUmlautedNormalizedString, asciiString,
+                      fixedAndNormalizedString, getCharactersOfNormalizedString}) {
       EXPECT_TRUE(failing([&] { return fold(s); }).isNil());
     }
     MutableString m(s);
