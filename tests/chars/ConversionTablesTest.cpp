@@ -39,11 +39,9 @@ const struct {
   unichar c;
   unichar folds[8];
 } kFolds[] = {
-    {u'-', {u'-', u'-', u'-', u'-', u'-', u'-', u'-', u'-'}},
     {u'A', {u'a', u'A', u'A', u'a', u'A', u'A', u'a', u'A'}},
     {u'i', {u'i', u'I', u'i', u'i', u'I', u'i', u'i', u'I'}},  // root locale, not Turkish
     {u'Ä', {u'ä', u'Ä', u'A', u'a', u'A', u'A', u'a', u'A'}},
-    {u'é', {u'é', u'É', u'e', u'e', u'E', u'e', u'e', u'E'}},
     {u'ß', {u'ß', u'ß', u'ß', u'ß', u'ß', u' ', u' ', u' '}},  // "SS" is two units
     {u'ø', {u'ø', u'Ø', u'ø', u'ø', u'Ø', u' ', u' ', u' '}},  // no decomposition
     {0x007F, {0x007F, 0x007F, 0x007F, 0x007F, 0x007F, 0x007F, 0x007F, 0x007F}},  // last ASCII
@@ -53,17 +51,12 @@ const struct {
     {0x0149, {0x0149, 0x0149, 0x0149, 0x0149, 0x0149, u' ', u' ', u' '}},  // upper is "ʼN"
     {0x014A, {0x014B, 0x014A, 0x014A, 0x014B, 0x014A, u' ', u' ', u' '}},
     {0x01C5, {0x01C6, 0x01C5, 0x01C5, 0x01C6, 0x01C5, u' ', u' ', u' '}},  // title case
-    {0x01C6, {0x01C6, 0x01C4, 0x01C6, 0x01C6, 0x01C4, u' ', u' ', u' '}},
-    {0x0301, {0x0301, 0x0301, 0x0301, 0x0301, 0x0301, u' ', u' ', u' '}},  // a lone mark stays
-    {0x03AC, {0x03AC, 0x0386, 0x03B1, 0x03B1, 0x0391, u' ', u' ', u' '}},  // ά
     {0x1E9E, {0x00DF, 0x1E9E, 0x1E9E, 0x00DF, 0x1E9E, u' ', u' ', u' '}},  // ẞ
     {0x1F80, {0x1F80, 0x1F80, 0x03B1, 0x03B1, 0x0391, u' ', u' ', u' '}},  // upper: two units
     {0x1F81, {0x1F81, 0x1F81, 0x03B1, 0x03B1, 0x0391, u' ', u' ', u' '}},
     {0x2126, {0x03C9, 0x2126, 0x03A9, 0x03C9, 0x03A9, u' ', u' ', u' '}},  // ohm sign: NFC is Ω
     {0x212B, {0x00E5, 0x212B, u'A', u'a', u'A', u'A', u'a', u'A'}},        // angstrom sign
-    {0xAC00, {0xAC00, 0xAC00, 0xAC00, 0xAC00, 0xAC00, u' ', u' ', u' '}},  // Hangul syllable
     {0xD800, {0xD800, 0xD800, 0xD800, 0xD800, 0xD800, u' ', u' ', u' '}},
-    {0xFF21, {0xFF41, 0xFF21, 0xFF21, 0xFF41, 0xFF21, u' ', u' ', u' '}},  // fullwidth A
     {0xFFFF, {0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, u' ', u' ', u' '}},
 };
 
@@ -104,12 +97,9 @@ TEST(DiacriticFolding, Texts) {
     std::u16string text, folded;
   } cases[] = {
       {u"", u""},
-      {u"Crème Brûlée", u"Creme Brulee"},
       {u"e\u0301", u"e"},              // decomposed input
       {u"Tiếng Việt", u"Tieng Viet"},  // two marks on one letter
       {u"Øre Straße łódź", u"Øre Straße łodz"},
-      {u"\u212B", u"A"},                 // angstrom sign
-      {u"שָׁלוֹם", u"שלום"},                // Hebrew points are marks
       {u"한국어", u"한국어"},            // Hangul recomposes
       {u"\U0001109A", u"\U00011099"},    // a supplementary letter with a nukta
       {u"a\xD800\x0301z", u"a\xD800z"},  // an unpaired surrogate passes

@@ -4,12 +4,10 @@
 // letters whose case fold leaves Latin-1 (µ, K-sign), nil and empty.
 #include <gtest/gtest.h>
 #include <unicode/uchar.h>
-#include <unicode/unorm2.h>
 #include <unicode/ustring.h>
 #include <unicode/utf16.h>
 
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -116,10 +114,11 @@ class Random {
   std::u16string latin1(std::size_t n) {
     return pick(n, u"aAbBkKsS zZ\n\r\u00DF\u00B5\u00FF\u00E9\u00C9");
   }
-  // Anything: Latin-1 as above, Greek sigmas, the Kelvin sign, Deseret
-  // letters (a cased surrogate pair), an emoji, lone surrogates, U+2028.
+  // Anything: Greek sigmas, the Kelvin sign, the feeds, Deseret letters (a
+  // cased surrogate pair), an emoji, lone surrogates.
   std::u16string any(std::size_t n) {
-    std::u16string out = pick(n, u"aAkK\u00B5\u00E9\u00C9\u03A3\u03C3\u03C2\u212A\u2028\u4E2D");
+    std::u16string out =
+        pick(n, u"aAkK\r\n\u00B5\u00E9\u03A3\u03C3\u03C2\u212A\u2028\u2029\uFEFF\uFFFC\u4E2D");
     for (auto& c : out) {
       const unsigned roll = next(12);
       const char16_t* pairs[] = {u"\U00010400", u"\U00010428", u"\U0001F642"};
@@ -207,14 +206,6 @@ TEST(FastPaths, CompareRangeAndEqualities) {
 
 TEST(FastPaths, Search) {
   Random r;
-  const NSUInteger optionSets[] = {0,
-                                   kCompareBackwards,
-                                   kCompareAnchored,
-                                   kCompareBackwards | kCompareAnchored,
-                                   kCompareCaseInsensitive,
-                                   kCompareCaseInsensitive | kCompareBackwards,
-                                   kCompareCaseInsensitive | kCompareAnchored,
-                                   kCompareCaseInsensitive | kCompareBackwards | kCompareAnchored};
   for (int round = 0; round < kRounds; ++round) {
     const bool compactable = round % 2 == 0;
     const std::u16string hay = r.text(compactable);
@@ -229,7 +220,8 @@ TEST(FastPaths, Search) {
     const NSRange range{loc, r.next(static_cast<unsigned>(hay.size() - loc) + 1)};
     for (const Sample& h : forms(hay)) {
       for (const Sample& n : forms(needle)) {
-        for (NSUInteger options : optionSets) {
+        // Every combination of caseless (1), backwards (4) and anchored (8).
+        for (NSUInteger options : {0u, 1u, 4u, 5u, 8u, 9u, 12u, 13u}) {
           SCOPED_TRACE(utf8(hay) + " | " + utf8(needle) + " | " + std::to_string(options));
           const NSRange expected = refFind(hay, needle, options, range);
           EXPECT_EQ(rangeOfString(h.s, n.s, options, range), expected);
@@ -302,21 +294,13 @@ TEST(FastPaths, LinesKeepTheirSourceForm) {
   }
 }
 
-TEST(FastPaths, CaseMappingAndNormalization) {
+TEST(FastPaths, CaseMapping) {
   Random r;
-  UErrorCode status = U_ZERO_ERROR;
-  const UNormalizer2* normalizers[] = {
-      unorm2_getNFDInstance(&status), unorm2_getNFKDInstance(&status),
-      unorm2_getNFCInstance(&status), unorm2_getNFKCInstance(&status)};
-  ASSERT_TRUE(U_SUCCESS(status));
   for (int round = 0; round < kRounds / 4; ++round) {
     const bool compactable = round % 2 == 0;
     // Latin-1 with the letters that change length or leave Latin-1 when
-    // mapped, and with decomposable and compatibility characters.
-    std::u16string text = r.text(compactable);
-    for (auto& c : text) {
-      if (compactable && r.next(8) == 0) c = u"\u00A8\u00BD\u00AA\u00C5\u00E7"[r.next(5)];
-    }
+    // mapped.
+    const std::u16string text = r.text(compactable);
     const std::u16string upper =
         refMap(text, [](UChar* d, int32_t cap, const UChar* s, int32_t n, UErrorCode* st) {
           return u_strToUpper(d, cap, s, n, "", st);
@@ -335,55 +319,8 @@ TEST(FastPaths, CaseMappingAndNormalization) {
       EXPECT_EQ(l.toU16String(), lower);
       // An unchanged text keeps its storage.
       EXPECT_EQ(l.isIdenticalTo(x.s), lower == text);
-      for (int form = 0; form < 4; ++form) {
-        const UNormalizer2* n = normalizers[form];
-        const std::u16string expected =
-            refMap(text, [n](UChar* d, int32_t cap, const UChar* s, int32_t len, UErrorCode* st) {
-              return unorm2_normalize(n, s, len, d, cap, st);
-            });
-        MutableString m(x.s);
-        m.normalize(static_cast<MutableString::NormalizationForm>(form == 0   ? 0
-                                                                  : form == 1 ? 1
-                                                                  : form == 2 ? 2
-                                                                              : 3));
-        EXPECT_EQ(m.toU16String(), expected) << "form " << form;
-        EXPECT_EQ(m.isIdenticalTo(x.s), expected == text);
-      }
     }
   }
-}
-
-TEST(FastPaths, Utf8ConstructionAndPrinting) {
-  Random r;
-  for (int round = 0; round < kRounds; ++round) {
-    const std::u16string text = r.text(round % 3 == 0);
-    // Lone surrogates have no UTF-8; the encoder writes U+FFFD for them.
-    const std::string bytes = String(text).toUtf8();
-    std::u16string decoded(bytes.size() + 1, u'\0');
-    UErrorCode status = U_ZERO_ERROR;
-    int32_t n = 0;
-    u_strFromUTF8(decoded.data(), static_cast<int32_t>(decoded.size()), &n, bytes.data(),
-                  static_cast<int32_t>(bytes.size()), &status);
-    ASSERT_TRUE(U_SUCCESS(status));
-    decoded.resize(static_cast<std::size_t>(n));
-    const String s = String::withUtf8(bytes);
-    EXPECT_EQ(test::textOf(s), decoded);
-    EXPECT_EQ(s.isCompact(), std::all_of(bytes.begin(), bytes.end(), [](char c) {
-                return static_cast<unsigned char>(c) < 0x80;
-              }));
-    EXPECT_EQ(String(std::string_view(bytes)), s);
-    std::ostringstream printed;
-    printed << s;
-    EXPECT_EQ(printed.str(), bytes);
-    // A cut inside a sequence, or a stray byte at any place, is invalid.
-    std::string bad = bytes;
-    bad.insert(r.next(static_cast<unsigned>(bad.size()) + 1), 1, '\xC3');
-    bad.insert(r.next(static_cast<unsigned>(bad.size()) + 1), 1, '\xFF');
-    EXPECT_TRUE(String::withUtf8(bad).isNil());
-  }
-  std::ostringstream nil;
-  nil << String();
-  EXPECT_EQ(nil.str(), "(null)");
 }
 
 }  // namespace

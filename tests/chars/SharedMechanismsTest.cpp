@@ -50,7 +50,7 @@ TEST_P(Walk, EmptyAndNoMemoryAnswers) {
   testhooks::failNextWorkAllocations(1);
   EXPECT_EQ(walkCharacters(longText, 0, -1, scan), longText.isCompact() ? -1 : 1);
   testhooks::failNextWorkAllocations(1);
-  EXPECT_EQ(walkCharacters(make(letters(200)), 0, -1, scan), 1);
+  EXPECT_EQ(walkCharacters(make(letters(256)), 0, -1, scan), 1);
   testhooks::resetWorkAllocationFailures();
 }
 

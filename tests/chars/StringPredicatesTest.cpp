@@ -29,7 +29,6 @@ TEST_P(StringPredicates, WholeStringUnitTests) {
     bool ascii, umlauted, lower, upper;
   } cases[] = {
       {u"", true, false, true, true},
-      {u"abc 123!", true, false, true, false},
       {u"abC", true, false, false, false},
       {u"ABC 123", true, false, false, true},
       {u"ß", false, false, true, true},
@@ -56,18 +55,15 @@ TEST_P(StringPredicates, WholeStringUnitTests) {
 }
 
 // The shapes of a mashed word are the buffer function's (checked there);
-// here the string's way to it.
+// here the string's way to it: only compact storage needs a copy.
 TEST_P(StringPredicates, MashedWord) {
-  EXPECT_TRUE(isMashedWord(make(u"McDo")));
-  EXPECT_FALSE(isMashedWord(make(u"McD")));
-  EXPECT_FALSE(isMashedWord(make(u"")));
   EXPECT_FALSE(isMashedWord(String()));
   ASSERT_NE(upperCharacterSetRep(), nullptr);
   ASSERT_NE(lowerCharacterSetRep(), nullptr);
   const String s = make(u"HelloWorld" + std::u16string(300, u'x'));
   EXPECT_TRUE(isMashedWord(s));
   testhooks::failNextWorkAllocations(1);
-  EXPECT_EQ(isMashedWord(s), !s.isCompact());  // only compact storage copies
+  EXPECT_EQ(isMashedWord(s), !s.isCompact());
   testhooks::resetWorkAllocationFailures();
 }
 
@@ -79,23 +75,18 @@ TEST_P(StringPredicates, CaselessEqualities) {
     bool noCase, ascii, nonUmlauted;
   } cases[] = {
       {u"ABC", u"abc", true, true, true},
-      {u"", u"", true, true, true},
       {std::nullopt, u"", true, true, true},  // nil counts as empty
       {u"ß", u"SS", false, false, false},
       {u"abc", std::nullopt, false, false, false},
       {u"", std::nullopt, false, false, false},  // nil on the other side
       {u"\u0080", u" ", false, true, false},     // the first code unit past ASCII folds
       {u"\u007F", u" ", false, false, false},    // the last ASCII one stays
-      {u"Café", u"CAFE", false, true, true},
-      {u"ß", u" ", false, true, false},
-      {u"ж", u"ы", false, true, false},  // both fold to a space
+      {u"ж", u"ы", false, true, false},          // both fold to a space
       {u"é", u"ж", false, false, false},
       {u"Ärger", u"aRGER", false, true, true},
-      {u"abc", u"abd", false, false, false},
       {u"@", u"`", false, false, false},  // neighbours of the letter ranges
       {u"[", u"{", false, false, false},
       {pad + u"é", padUpper + u"E", false, true, true},
-      {pad + u"é", padUpper + u"F", false, false, false},
       {pad + u"x", padUpper + u"X", true, true, true},
   };
   for (const auto& c : cases) {
@@ -123,7 +114,6 @@ TEST_P(StringPredicates, PrefixAndSuffixNoCase) {
       {u"Hello", u"hELLO", true, true},
       {u"", u"", false, false},
       {u"Straße", u"SSE", false, false},
-      {u"Ärger", u"ä", true, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(utf8(c.s) + " / " + utf8(c.other.value_or(u"nil")));
@@ -142,11 +132,8 @@ TEST_P(StringPredicates, RangeEqualities) {
   } cases[] = {
       {u"abcdef", {2, 3}, u"cde", true, true, true, true},
       {u"abcdef", {2, 0}, std::nullopt, true, true, false, false},
-      {u"abcdef", {2, 0}, u"", true, true, true, true},
       {u"abcdef", {2, 3}, u"CDE", false, true, true, true},
-      {u"abcdef", {2, 3}, u"cd", false, false, false, false},
       {u"abcdef", {2, 3}, std::nullopt, false, false, false, false},
-      {u"xCafé", {1, 4}, u"cafe", false, false, true, true},
       {u"xÄrger", {1, 5}, u"aRGER", false, false, true, true},
       {u"abc", {3, 0}, u"", true, true, true, true},
       // Ranges outside the string.

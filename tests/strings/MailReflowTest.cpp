@@ -30,21 +30,15 @@ TEST_P(MailReflow, UnwrapsHardWrappedMail) {
       {u"a>\nb", u"a>\nb"},
       {u"a\n> quoted", u"a\n> quoted"},
       {u"a\n-b", u"a\n-b"},
-      {u"a\n}b", u"a\n}b"},
-      {u"a\n\n\nb", u"a\n\nb"},
       {u"a\r\nb", u"a b"},
       {u"a\r\n\r\nb", u"a\n\nb"},
       {u"a\n\rb", u"a\n\nb"},  // LF then CR: two breaks
-      {u"a   b", u"a b"},
       {u"a\t\u00A0b", u"a b"},
-      {u"a\n   b", u"a\n b"},
       {u"a \nb", u"a b"},  // after white space a break writes nothing
       {u"\nabc", u"abc"},  // nor at the start
       {u"a\n", u"a"},
       {u"a\n\n", u"a\n\n"},
       {u"a  ", u"a "},
-      {u"  a", u" a"},
-      {u"a\nb\nc", u"a b c"},
       {u"\U0001F600\n\U0001F601", u"\U0001F600 \U0001F601"},
   };
   for (const Case& c : cases) {
@@ -74,14 +68,10 @@ TEST_P(MailReflow, JoinsLinesIntoParagraphs) {
       {u"> a\n> b", u">", u"a b"},
       {u"> a\n>\n> b", u">", u"a\n\nb"},
       {u"a\n\n", nullptr, u"a\n"},  // the blank last line writes its end once
-      {u"a\r\n\r\nb", nullptr, u"a\r\n\r\nb"},
       {u"a\n\n\n\nb", nullptr, u"a\n\nb"},
-      {u"\n\na", nullptr, u"a"},
       {u"  a  \n\tb  ", nullptr, u"a b"},
-      {u"a   b\nc", nullptr, u"a b c"},
       {u"a\u0003b", nullptr, u"a\u0003 b"},  // U+0003 ends a line but is not white
-      {u"a\n \nb", nullptr, u"a\n\nb"},
-      {u"a\n  ", nullptr, u"a"},  // a blank last line without an end writes nothing
+      {u"a\n  ", nullptr, u"a"},             // a blank last line without an end writes nothing
       {u"ab\U0001F600\U0001F601", u"\U0001F600", u"ab\U0001F601"},
   };
   for (const Case& c : cases) {

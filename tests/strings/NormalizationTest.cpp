@@ -22,36 +22,29 @@ constexpr String (*inForm)(const String&, NSInteger) = normalizedString;
 
 const test::ResultCase kFoldCases[] = {
     {"nfc", nfc, u"e\u0301", u"\u00E9"},
-    {"nfc", nfc, u"abc", u"abc"},
     {"nfc", nfc, u"", u"", Kept::Itself},
     {"nfd", bound<inForm, 0>, u"\u00E9", u"e\u0301"},
     {"nfkd", bound<inForm, 1>, u"\uFB01\u00E9", u"fie\u0301"},
     {"nfkc", bound<inForm, 3>, u"\uFB01e\u0301", u"fi\u00E9"},
     {"form 4", bound<inForm, 4>, u"e\u0301", u"e\u0301"},
-    {"form -1", bound<inForm, -1>, u"e\u0301", u"e\u0301"},
     {"upper", normalizedUppercaseString, u"stra\u00DFe", u"STRASSE"},
     {"lower", normalizedLowercaseString, u"A\u030ABC", u"\u00E5bc"},
     {"lower", normalizedLowercaseString, u"", u"", Kept::Itself},
     {"fixed", fixedAndNormalizedString, u"\uF8FF\uF400\uF3FF\uE000", u"  \uF3FF\uE000"},
     {"fixed", fixedAndNormalizedString, u"x\U0001F600\xDC00\u0065\u0301", u"x   \u00E9"},
-    {"fixed", fixedAndNormalizedString, u"abc", u"abc"},
     {"fixed", fixedAndNormalizedString, u"", u"", Kept::Itself},
     {"optimized", optimizedString, u"abc", u"abc"},
-    {"optimized", optimizedString, u"", u"", Kept::Itself},
     {"nonUmlauted", nonUmlautedString, u"M\u00FCller", u"Muller"},
     {"nonUmlauted", nonUmlautedString, u"e\u0301", u"e\u0301", Kept::Itself},
     {"lowerNonUmlauted", lowercaseNonUmlautedString, u"M\u00DCLLER", u"muller"},
     {"upperNonUmlauted", uppercaseNonUmlautedString, u"ABC", u"ABC", Kept::Itself},
     {"nonUmlautedNormalized", nonUmlautedNormalizedString, u"e\u0301", u"e"},
-    {"nonUmlautedNormalized", nonUmlautedNormalizedString, u"", u""},
     {"upperNonUmlautedNormalized", uppercaseNonUmlautedNormalizedString, u"o\u0308l", u"OL"},
     {"ascii", asciiString, u"Cr\u00E8me br\u00FBl\u00E9e", u"Creme brulee"},
     {"ascii", asciiString, u"\u6F22\U0001F600\u00DF", u"    "},
-    {"ascii", asciiString, u"", u""},
     {"lowerAscii", lowercaseAsciiString, u"\u00C0B[", u"ab["},
     {"upperAscii", uppercaseAsciiString, u"\u00E0b{", u"AB{"},
     {"normalizedCharacters", getCharactersOfNormalizedString, u"A\u030A", u"\u00C5"},
-    {"normalizedCharacters", getCharactersOfNormalizedString, u"", u""},
 };
 
 class Normalization : public FormTest {};
@@ -83,9 +76,7 @@ const test::EditCase kEditCases[] = {
     {"lower", normalizeLowercaseString, u"O\u0308L", u"\u00F6l"},
     {"upper", normalizeUppercaseString, u"o\u0308l\u00DF", u"\u00D6LSS"},
     {"fix", fix, u"\U0001F600e\u0301", u"  \u00E9"},
-    {"fix", fix, u"", u""},
     {"ligatures", convertLigaturesToCharacters, u"\uFB01ne \u0132ssel \u0133", u"fine IJssel ij"},
-    {"ligatures", convertLigaturesToCharacters, u"\uFB00\uFB02\uFB03\uFB04", u"ffflffiffl"},
     {"ligatures", convertLigaturesToCharacters, u"\uFB05\uFB06", u"stst"},
     {"ligatures", convertLigaturesToCharacters, u"a\uFB07\uFAFF", u"a\uFB07\uFAFF"},
 };
@@ -149,8 +140,8 @@ TEST_P(Normalization, WithoutMemory) {
     return result;
   };
   for (const String& s : {shortText, longText}) {
-    for (auto fold : {nfc, nonUmlautedNormalizedString, asciiString, fixedAndNormalizedString,
-                      getCharactersOfNormalizedString}) {
+    for (auto fold : {nfc, normalizedUppercaseString, nonUmlautedNormalizedString, asciiString,
+                      fixedAndNormalizedString, getCharactersOfNormalizedString}) {
       EXPECT_TRUE(failing([&] { return fold(s); }).isNil());
     }
     MutableString m(s);

@@ -26,9 +26,6 @@ String upperTable(const String& s) {
 String inDigitRep(const String& s) {
   return stringByRemovingCharactersInRep(s, digitCharacterSetRep());
 }
-String inEmptyRep(const String& s) {
-  return stringByRemovingCharactersInRep(s, emptyCharacterSetRep());
-}
 String alphaNumLower(const String& s) {
   return stringByRemovingNonAlphaNumericCharactersAndApplyingConversionTable(s, lowerCharsTable());
 }
@@ -41,32 +38,25 @@ constexpr auto kAlphaNum =
 
 const test::ResultCase kRemoveCases[] = {
     {"spaces", kSpaces, u"a \t b", u"a b"},
-    {"spaces", kSpaces, u" a ", u" a "},
     {"spaces", kSpaces, u"\u00A0\u3000x\t", u" x "},
     {"spaces", kSpaces, u"a\n\n", u"a\n\n", Kept::Itself},
-    {"spaces", kSpaces, u"", u"", Kept::Itself},
     {"whites", kWhites, u"a\n\n b\r\n", u"a b "},
     {"feeds", stringByRemovingMultipleFeeds, u"a\r\n\n\u2028b\n", u"a\nb\n"},
-    {"feeds", stringByRemovingMultipleFeeds, u"\uFFFC", u"\n"},
     {"feeds", stringByRemovingMultipleFeeds, u"a b\v", u"a b\v", Kept::Itself},
     {"digits", stringByRemovingDigits, u"a1b22\u0663", u"ab"},
     {"digits", stringByRemovingDigits, u"ab", u"ab", Kept::Itself},
     {"lowerDigits", lowercaseStringByRemovingDigits, u"A1B\u00C4", u"ab\u00E4"},
-    {"lowerDigits", lowercaseStringByRemovingDigits, u"ab", u"ab"},
     {"lowerDigits", lowercaseStringByRemovingDigits, u"", u"", Kept::Itself},
     {"upperDigits", uppercaseStringByRemovingDigits, u"a1\u00E4\u00DF", u"A\u00C4\u00DF"},
-    {"table", upperTable, u"AB", u"AB"},
+    {"table", upperTable, u"ab\u00E4", u"AB\u00C4"},
     {"table", kNoTable, u"ab", u"ab", Kept::Itself},
     {"rep", inDigitRep, u"a1", u"a"},
-    {"rep", inEmptyRep, u"a1", u"a1"},
     {"rep", kNoRep, u"a1", u"a1", Kept::Itself},
     {"white", stringByRemovingWhiteCharacters, u"a b\n\u00A0c\uFEFF", u"abc"},
     {"alphaNum", alphaNumLower, u"\u00C4-b 1!", u"\u00E4b1"},
-    {"alphaNum", kAlphaNum, u"-", u""},
     {"alphaNum", kAlphaNum, u"", u"", Kept::Itself},
     {"removeFeeds", stringByRemovingFeeds, u"a\r\nb\uFFFC", u"ab"},
-    {"removeFeeds", stringByRemovingFeeds, u"", u""},
-    {"removeTabs", stringByRemovingTabs, u"ab", u"ab"},
+    {"removeTabs", stringByRemovingTabs, u"\ta\tb", u"ab"},
     {"removeSpaces", stringByRemovingSpaces, u"a 1\tb\u00A0", u"a1b"},
 };
 
@@ -88,23 +78,18 @@ void collapsing(MutableString& m) {
 
 const test::EditCase kEditCases[] = {
     {"removeCharacters", test::boundEdit<removeCharacters, u'a'>, u"banana", u"bnn"},
-    {"removeCharacters", test::boundEdit<removeCharacters, unichar{0xD83D}>, u"\xD83D", u""},
     {"ofString", removingOf(u"ab"), u"abcab", u"c"},
-    {"ofString", removingOf(u""), u"abc", u"abc"},
     {"ofString", removingOf(String()), u"abc", u"abc"},
     // Pairs are removed whole or kept whole.
     {"ofString", removingOf(u"\U0001F600"), u"ok \U0001F603\U0001F600", u"ok \U0001F603"},
     {"ofString", removingOf(u"\xD83D"), u"a\U0001F600\xD83D", u"a\U0001F600"},
     {"ofString", removingOf(u"\xDE00"), u"\xDE00x\U0001F600", u"x\U0001F600"},
-    {"ofString", removingOf(u"\U0001F600"), u"\xD83D\xD83D", u"\xD83D\xD83D"},
     {"ofString", removingOf(u"x\U0001F600"), u"\U0001F600x\U0001F601", u"\U0001F601"},
     {"removeTabs", removeTabs, u"\t\t\t", u""},
     {"removeFeeds", removeFeeds, u"\r\na\u2029b\x0003", u"ab"},
-    {"removeSpaces", removeSpaces, u" a\u3000\n", u"a\n"},
     {"removeWhite", removeWhiteCharacters, u" a\u3000\n", u"a"},
     {"removeDigits", removeDigits, u"1a22b3", u"ab"},
     {"multipleSpaces", collapsing<removeMultipleSpaces>, u"  ", u" "},
-    {"multipleSpaces", collapsing<removeMultipleSpaces>, u"", u""},
     {"multipleSpaces", collapsing<removeMultipleSpaces>, u"a \t b\n\n", u"a b\n\n"},
     {"multipleWhite", collapsing<removeMultipleSpacesAndFeeds, true>, u"a\r\n b ", u"a b "},
     {"multipleFeeds", collapsing<removeMultipleFeeds>, u"a\r\n\nb\n", u"a\nb\n"},

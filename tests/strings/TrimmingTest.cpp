@@ -18,7 +18,6 @@ using test::Kept;
 using test::textOf;
 
 const test::ResultCase kTrimCases[] = {
-    {"left", bound<stringByTrimmingSpacesOfLeftSideAndFeeds, false>, u"", u"", Kept::Itself},
     {"left", bound<stringByTrimmingSpacesOfLeftSideAndFeeds, false>, u"\t a ", u"a "},
     {"left", bound<stringByTrimmingSpacesOfLeftSideAndFeeds, false>, u"\n a", u"\n a",
      Kept::Itself},
@@ -26,14 +25,11 @@ const test::ResultCase kTrimCases[] = {
      Kept::Constant},
     {"right", bound<stringByTrimmingSpacesOfRightSideAndFeeds, true>, u" a\n\u2028\uFEFF", u" a"},
     {"right", bound<stringByTrimmingSpacesOfRightSideAndFeeds, true>, u" a", u" a", Kept::Itself},
-    {"both", bound<stringByTrimmingSpacesAndFeeds, false>, u"", u"", Kept::Constant},
     {"both", bound<stringByTrimmingSpacesAndFeeds, false>, u"\t a b \n", u"a b \n"},
     {"both", bound<stringByTrimmingSpacesAndFeeds, true>, u"\t a b \n", u"a b"},
-    {"both", bound<stringByTrimmingSpacesAndFeeds, true>, u"a b", u"a b", Kept::Itself},
     {"both", bound<stringByTrimmingSpacesAndFeeds, false>, std::u16string(u"\0abc", 4), u"abc"},
     {"character", bound<stringByTrimmingCharacter, u'-'>, u"--a-b--", u"a-b"},
     {"character", bound<stringByTrimmingCharacter, u'-'>, u"---", u"", Kept::Constant},
-    {"character", bound<stringByTrimmingCharacter, u'-'>, u"", u"", Kept::Itself},
     {"prefix", bound<stringByTrimmingPrefixCharacter, u'-'>, u"--a-b--", u"a-b--"},
     {"suffix", bound<stringByTrimmingSuffixCharacter, u'-'>, u"--a-b--", u"--a-b"},
     // A surrogate half is just another code unit.
@@ -41,16 +37,13 @@ const test::ResultCase kTrimCases[] = {
     {"enclosing", bound<stringByTrimmingEnclosingCharacter, u'*'>, u"**bold**", u"bold"},
     {"enclosing", bound<stringByTrimmingEnclosingCharacter, u'*'>, u"*a**", u"a*"},
     {"enclosing", bound<stringByTrimmingEnclosingCharacter, u'*'>, u"*a", u"*a", Kept::Itself},
-    {"enclosing", bound<stringByTrimmingEnclosingCharacter, u'"'>, u"\"\"", u""},
     {"quotes", stringByTrimmingQuotes, u"\"abc'", u"abc"},
     {"quotes", stringByTrimmingQuotes, u"\u201Cabc\u201D", u"\u201Cabc\u201D", Kept::Itself},
     {"ellipsis", stringByTrimmingEllipsis, u"Hm\u2026.", u"Hm"},
     {"ellipsis", stringByTrimmingEllipsis, u"Wait. . .", u"Wait. . "},
-    {"ellipsis", stringByTrimmingEllipsis, u".a", u".a", Kept::Itself},
     {"digits", stringByTrimmingDigits, u"2024report17\u0663", u"report"},
     {"digits", stringByTrimmingDigits, u"12", u"", Kept::Constant},
     {"feeds", stringByTrimmingFeeds, u"abc\r\n\u2028", u"abc"},
-    {"feeds", stringByTrimmingFeeds, u"abc\n ", u"abc\n "},
     {"white", stringByTrimmingWhiteSpaces, u"\u3000 a\u2029", u"a"},
     {"white", stringByTrimmingWhiteSpaces, u"\uFEFFa", u"\uFEFFa"},
 };
@@ -72,12 +65,10 @@ constexpr NSUInteger kMax = ~NSUInteger{0};
 
 const RangeCase kRangeCases[] = {
     {u"  ab  ", {0, 6}, true, {2, 2}},
-    {u"  ab  ", {1, 0}, true, {1, 0}},
     {u"  ab  ", {0, 2}, true, {2, 0}},
     {u"ab", {5, 3}, false, {2, 0}},
     {u"ab  ", {1, 10}, false, {1, 1}},
     {u" ab ", {0, NSNotFound}, false, {1, 2}},
-    {u" ab ", {NSNotFound, NSNotFound}, false, {4, 0}},
     {u" ab ", {kMax, kMax}, false, {4, 0}},
     {u" ab ", {1, kMax}, false, {1, 2}},
     {u"a\n", {0, 2}, false, {0, 2}},
@@ -104,10 +95,8 @@ TEST_P(Trimming, RangesAreCutAtTheEnd) {
 
 const test::EditCase kEditCases[] = {
     {"trimCharacter", test::boundEdit<trimCharacter, u'x'>, u"xxx", u""},
-    {"trimCharacter", test::boundEdit<trimCharacter, u'x'>, u"xaxbx", u"axb"},
     {"trimPrefix", test::boundEdit<trimPrefixCharacter, u'x'>, u"xxaxx", u"axx"},
     {"trimSuffix", test::boundEdit<trimSuffixCharacter, u'x'>, u"xxaxx", u"xxa"},
-    {"trimFeeds", trimFeeds, u"\n\nabc", u"\n\nabc"},
     {"trimFeeds", trimFeeds, u"abc \r\n\u2028", u"abc "},
     {"trimFeeds", trimFeeds, u"\n\n", u""},
     {"trimWhiteSpaces", trimWhiteSpaces, u"\t\u2028 a b\u00A0\r\n", u"a b"},

@@ -20,7 +20,6 @@ double fakeNow = 0;
 TEST(Date, ReferenceDateAndUnixEpochConvert) {
   const std::pair<double, double> cases[] = {
       {0, -978307200},
-      {978307200, 0},
       {1700000000.5, 721692800.5},
       {-86400, -978393600},
   };
@@ -61,14 +60,11 @@ TEST(Date, NowReadsTheReplaceableClock) {
   EXPECT_TRUE(now >= static_cast<double>(before) - 1 && now <= std::time(nullptr) + 1.0) << now;
 }
 
-TEST(Log, LineCarriesStampProcessAndMessage) {
+TEST(Log, WritesOneStampedLineToStandardError) {
   const std::string line = logLine(String(u"grüß dich"));
   const std::regex shape(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} [^ \[]+\[\d+:\d+\] grüß dich)");
   EXPECT_TRUE(std::regex_match(line, shape)) << line;
   EXPECT_NE(line.find("[" + std::to_string(getpid()) + ":"), std::string::npos);
-}
-
-TEST(Log, WritesOneFormattedLineToStandardError) {
   testing::internal::CaptureStderr();
   NSLog(u"%@: %fs", {String(u"load"), 0.25});
   const std::string err = testing::internal::GetCapturedStderr();
