@@ -8,7 +8,7 @@
 
 #include "chars/StringPredicates.h"
 #include "chars/TextEncodings.h"
-#include "paths/StandardDirectories.h"
+#include "paths/PathComponents.h"
 #include "support/pasteboard/internal/UriSyntax.h"
 
 namespace orvin {
@@ -103,15 +103,8 @@ std::optional<NSURL> NSURL::URLWithStringOrPath(const String& s) {
   if (s.isEmpty()) return std::nullopt;
   const unichar first = s.characterAtIndex(0);
   if (first == u'/') return fileURLWithPath(s);
-  if (first == u'~') {
-    if (s.length() > 1 && s.characterAtIndex(1) != u'/') return std::nullopt;  // ~user
-    const std::optional<std::string> home = utf8Text(homeDirectory());
-    const std::optional<std::string> rest = utf8Text(s.substringFromIndex(1));
-    if (!home || !rest) return std::nullopt;
-    std::string joined = *home;
-    while (joined.ends_with('/')) joined.pop_back();
-    return fileURLWithPath(String(joined + (rest->empty() ? "/" : *rest)));
-  }
+  // "~user" stays relative, and so gives no link.
+  if (first == u'~') return fileURLWithPath(stringByExpandingTildeInPath(s));
   std::optional<std::string> text = utf8Text(s);
   if (!text) return std::nullopt;
   if (hasPrefixNoCase(s, u"www.")) text->insert(0, "http://");

@@ -1,6 +1,7 @@
 #include "support/pasteboard/PasteboardLinks.h"
 
 #include "chars/MutableString.h"
+#include "paths/FileNames.h"
 #include "support/pasteboard/InternetLocations.h"
 
 namespace orvin {
@@ -129,7 +130,9 @@ bool copyToPasteboard(const NSURL& url, Pasteboard& pasteboard, const String& ti
 
   bool stored = url.writeToPasteboard(pasteboard);
   stored = pasteboard.setString(link, String(CorePasteboardFlavorTypeURL)) && stored;
-  stored = pasteboard.setString(name, String(CorePasteboardFlavorTypeURLName)) && stored;
+  // Readers make a file of the link under this name.
+  const String fileName = stringByTrimmingInvalidFilenameCharacters(name);
+  stored = pasteboard.setString(fileName, String(CorePasteboardFlavorTypeURLName)) && stored;
   stored = pasteboard.setPropertyList(Array{Array{link}, Array{name}},
                                       String(WebURLsWithTitlesPboardType)) &&
            stored;

@@ -58,7 +58,7 @@ TEST(NSURL, LinksFromTypedTextAndPaths) {
       {u"/tmp/a b#1%.txt", "file:///tmp/a%20b%231%25.txt"},
       {u"/Grüße", "file:///Gr%C3%BC%C3%9Fe"},
       {u"/", "file:///"},
-      {u"~", "file:///home/anna/"},
+      {u"~", "file:///home/anna"},
       {u"~/notes.txt", "file:///home/anna/notes.txt"},
       {u"~anna/notes.txt", nullptr},  // other users' homes are not looked up
       {u"www.example.com", "http://www.example.com"},

@@ -152,6 +152,8 @@ TEST(PasteboardLinks, OneLinkGoesInEveryLinkForm) {
       {"no title", {}, PropertyList(), shown, shown},
       {"empty title", {u""}, PropertyList(), shown, shown},
       {"title", {u"Wiki", u"dropped"}, PropertyList(), u"Wiki", u"Wiki"},
+      {"title a file cannot end in", {u"..Wiki: A~"}, PropertyList(), u"..Wiki: A~", u"Wiki: A"},
+      {"only such characters", {u"./:~"}, PropertyList(), u"./:~", u""},
       {"bookmark", {u"Wiki"}, bookmark, u"Wiki", u"Wiki"},
   };
   for (const Case& c : cases) {
