@@ -23,9 +23,11 @@ enum NSTIFFCompression : int {
   NSTIFFCompressionOldJPEG = 32865,
 };
 
+// Every member is inline, so a desktop module that implements it needs no
+// symbol of the library.
 class Image {
  public:
-  virtual ~Image();
+  virtual ~Image() = default;
 
   // The picture as a TIFF file, compressed with `compression`; `factor`
   // (0 to 1) is the quality of lossy schemes and is ignored by the others.

@@ -10,7 +10,7 @@ ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 // The text, trimmed of white space and feeds at both ends, when it may name
-// a link: an absolute path or one starting with "~" (a single line), or a
+// a link: an absolute path or one starting with "~" or "~/" (one line), or a
 // single word that starts with "www." or with a scheme followed by "//" or
 // one of the schemes of links without a path, mailto:, news:, tel:, urn:
 // and magnet:. nil otherwise, so that text such as "Re:meeting" is no link.

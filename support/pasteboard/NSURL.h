@@ -9,6 +9,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "chars/Export.h"
 #include "chars/String.h"

@@ -1,8 +1,0 @@
-#include "support/pasteboard/Image.h"
-
-namespace orvin {
-
-// Anchors the vtable in the library.
-Image::~Image() = default;
-
-}  // namespace orvin
