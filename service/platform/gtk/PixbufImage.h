@@ -25,7 +25,7 @@ class PixbufImage final : public orvin::Image {
   [[nodiscard]] static std::unique_ptr<PixbufImage> fromFile(const char* path);
 
   // gdk-pixbuf's TIFF writer with `compression` as the TIFF scheme; nullopt
-  // for a scheme libtiff cannot write (NeXT, old-style JPEG). gdk-pixbuf
+  // for a scheme libtiff cannot write (NeXT, for one). gdk-pixbuf
   // takes no quality for TIFF, so `factor` is not used.
   [[nodiscard]] std::optional<orvin::Bytes> TIFFRepresentation(orvin::NSTIFFCompression compression,
                                                                float factor) const override;
