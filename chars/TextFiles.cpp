@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <new>
 
 #include "chars/TextEncodings.h"
@@ -171,7 +172,7 @@ bool writePlainly(const std::string& path, std::string_view bytes) {
 
 }  // namespace
 
-std::optional<std::string> readFileBytes(const String& path) {
+std::optional<std::string> readFileBytes(const String& path, std::size_t maxBytes) {
   const std::optional<std::string> name = kernelPath(path);
   if (!name) return std::nullopt;
   // Non-blocking open: a FIFO would otherwise wait for a writer.
@@ -179,6 +180,7 @@ std::optional<std::string> readFileBytes(const String& path) {
   if (!file.valid()) return std::nullopt;
   struct stat info;
   if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  if (static_cast<std::uint64_t>(info.st_size) > maxBytes) return std::nullopt;
   try {
     std::string bytes;
     bytes.resize(static_cast<std::size_t>(info.st_size));
@@ -193,6 +195,7 @@ std::optional<std::string> readFileBytes(const String& path) {
       }
       if (got == 0) break;
       filled += static_cast<std::size_t>(got);
+      if (filled > maxBytes) return std::nullopt;
     }
     bytes.resize(filled);
     return bytes;

@@ -6,6 +6,8 @@
 // nothing.
 #pragma once
 
+#include <cstddef>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,10 +19,12 @@ ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
 // The whole content of a regular file, or nullopt: a missing or unreadable
-// file, and anything that is not a regular file (a directory, a FIFO,
-// /dev/zero), give nullopt without blocking. A symbolic link is followed.
+// file, anything that is not a regular file (a directory, a FIFO,
+// /dev/zero), and a file holding more than `maxBytes` give nullopt without
+// blocking. A symbolic link is followed.
 //   readFileBytes(u"/etc/hostname")  // "mybox\n"
-[[nodiscard]] std::optional<std::string> readFileBytes(const String& path);
+[[nodiscard]] std::optional<std::string> readFileBytes(
+    const String& path, std::size_t maxBytes = std::numeric_limits<std::size_t>::max());
 
 // Writes `bytes` to `path` and answers whether all of them reached it.
 //

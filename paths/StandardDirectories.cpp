@@ -87,6 +87,11 @@ String temporaryDirectory() {
   return String(u"/tmp");
 }
 
+String userTemporaryDirectory() {
+  const String fromEnvironment = absolutePathFromEnvironment("TMPDIR");
+  return fromEnvironment.isNil() ? temporaryDirectory() : fromEnvironment;
+}
+
 String homeDirectory() {
   String home = absolutePathFromEnvironment("HOME");
   if (home.isNil()) home = homeFromPasswordDatabase();

@@ -9,7 +9,7 @@
 // XDG_DOWNLOAD_DIR in $XDG_CONFIG_HOME/user-dirs.dirs, else home/Desktop and
 // home/Downloads.
 //
-// All but homeDirectory, pathInHomeDirectory and temporaryDirectory are
+// All but homeDirectory, pathInHomeDirectory and the temporary folders are
 // worked out once and kept for the process: later changes are not seen.
 //
 // The pathIn... functions join with exactly one "/" and nothing more: ".."
@@ -26,6 +26,10 @@ namespace orvin {
 // "/tmp", shared by every user: create files there only with O_EXCL or
 // mkstemp, never under predictable names.
 [[nodiscard]] String temporaryDirectory();
+// The user's own temporary directory: $TMPDIR when it is an absolute path,
+// else "/tmp". Read on every call.
+//   userTemporaryDirectory()  // u"/run/user/1000/tmp" with TMPDIR set so
+[[nodiscard]] String userTemporaryDirectory();
 
 // $HOME when it is an absolute path, else the password database's entry
 // for this user, read on every call; "/" when neither is usable.

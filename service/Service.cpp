@@ -28,16 +28,6 @@ std::string_view asText(const orvin::Bytes& data) {
   return std::string_view(reinterpret_cast<const char*>(data.data()), data.size());
 }
 
-String joined(const std::vector<std::string>& lines) {
-  std::string all;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (i != 0) all += '\n';
-    all += lines[i];
-  }
-  const String text = String::withUtf8(all);
-  return text.isNil() ? String::withLatin1(all) : text;
-}
-
 // The lines of a rich text, each keeping its style runs.
 std::vector<Text> attributedLines(const AttributedString& text) {
   std::vector<Text> result;
@@ -127,10 +117,7 @@ void Service::_writeString(const Text& text, Pasteboard& pasteboard) {
         type = orvin::NSRTFPboardType;
       }
     } catch (const orvin::PlatformException& e) {
-      orvin::NSLog(
-          u"%@ (%@):\n%@\n%@\n%@",
-          {String(u"_writeString:toPboard:"), String::withUtf8(className()),
-           String::withUtf8(e.name()), String::withUtf8(e.reason()), joined(e.callStackSymbols())});
+      orvin::NSLogGuardedException(u"_writeString:toPboard:", String::withUtf8(className()), e);
       return;
     }
     if (!data) return;

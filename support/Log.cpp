@@ -39,4 +39,25 @@ void NSLog(const String& format, std::initializer_list<FormatArgument> args) {
   }
 }
 
+namespace {
+
+// Text of bytes that are meant to be UTF-8 but may not be.
+String textOf(const std::string& bytes) {
+  const String text = String::withUtf8(bytes);
+  return text.isNil() ? String::withLatin1(bytes) : text;
+}
+
+}  // namespace
+
+void NSLogGuardedException(const String& selector, const String& className,
+                           const PlatformException& exception) {
+  std::string stack;
+  for (const std::string& symbol : exception.callStackSymbols()) {
+    if (!stack.empty()) stack += '\n';
+    stack += symbol;
+  }
+  NSLog(u"%@ (%@):\n%@\n%@\n%@",
+        {selector, className, textOf(exception.name()), textOf(exception.reason()), textOf(stack)});
+}
+
 }  // namespace orvin
