@@ -116,7 +116,7 @@ class OneLookSource : public DeviceSource {
 
 TEST(TerminalFrontEnd, SearchingThenNoDevicesFound) {
   const DeviceEntry phone{"Phone", "00:1A:7D:DA:71:13", true,
-                          *ServiceRecord::parse("bt:00:1A:7D:DA:71:13")};
+                          *ServiceRecord::parse("bt:00:1A:7D:DA:71:13"), "phone"};
   // What the search finds, what the terminal shows after the search line.
   const std::pair<std::vector<DeviceEntry>, const char*> cases[] = {
       {{}, ""},
@@ -139,11 +139,16 @@ TEST(TerminalFrontEnd, SearchingThenNoDevicesFound) {
 TEST(TerminalFrontEnd, AlertsAndBeep) {
   Terminal t("");
   TerminalFrontEnd ui(t.tty[0], t.err[0]);
-  ui.showCriticalAlert("Wendlock", "Connection failed.");
-  ui.showCriticalAlert("", "untitled");
+  ui.showCriticalAlert("Wendlock", "Connection failed.", "");
+  ui.showCriticalAlert("", "untitled", "");
+  ui.showCriticalAlert("Wendlock", "Too much data to send.", "The text is 600 bytes.");
+  ui.showSending("Sending to Pixel 7…", [] {});
   ui.showEndWithoutDelivery("Cancelled.");
   ui.beep();
-  EXPECT_EQ(drain(t.err[1]), "Wendlock: Connection failed.\nuntitled\nwendlock: Cancelled.\n");
+  EXPECT_EQ(drain(t.err[1]),
+            "Wendlock: Connection failed.\nuntitled\n"
+            "Wendlock: Too much data to send. The text is 600 bytes.\n"
+            "Sending to Pixel 7…\nwendlock: Cancelled.\n");
   EXPECT_EQ(drain(t.tty[1]), "\a");
   TerminalFrontEnd noTty(-1, t.err[0]);
   noTty.beep();
