@@ -95,7 +95,7 @@ void Wendlock::releaseDataItems() {
 }
 
 void Wendlock::showMessage(const char16_t* message) {
-  NSRunCriticalAlertPanel(kAlertTitle, NSBundle::mainBundle().localizedStringForKey(message, u""));
+  NSRunCriticalAlertPanel(kAlertTitle, localizedText(message));
 }
 
 void Wendlock::showTooMuchData(std::size_t payload) {
@@ -118,8 +118,7 @@ void Wendlock::describeOutgoing(const String& text) {
 }
 
 void Wendlock::noteEndWithoutDelivery(const char16_t* reason) {
-  NSApplication::sharedApplication().noteEndWithoutDelivery(
-      NSBundle::mainBundle().localizedStringForKey(reason, u""));
+  NSApplication::sharedApplication().noteEndWithoutDelivery(localizedText(reason));
 }
 
 void Wendlock::terminate() {
