@@ -15,6 +15,10 @@
 #include <vector>
 
 #include "DesktopTestSupport.h"
+#include "ScriptedObexServer.h"
+#include "service/Wendlock.h"
+#include "service/platform/Application.h"
+#include "service/platform/DeviceBrowser.h"
 #include "service/platform/gtk/DesktopNotification.h"
 
 // Last: its macros (None, Status, Bool) would rewrite the headers above.
@@ -313,6 +317,47 @@ TEST_F(GtkFrontEndTest, SendingWindowCancelsOrClosesWithThePush) {
     front_->endSending();
     EXPECT_EQ(cancels, action.empty() ? 0 : 1);
   }
+}
+
+// The push behind the sending window: the device holds the Put (its user
+// is asked), the user cancels in the window, which closes; the answer that
+// then comes is followed by a Disconnect, and the push ends quietly with
+// status 3.
+TEST_F(GtkFrontEndTest, CancelInTheSendingWindowDisconnectsAndEndsQuietly) {
+  testkit::ScriptedServer device;
+  device.then(testkit::connectReply(1000));
+  device.then({});  // the Put, unanswered while the phone asks
+  device.then(testkit::kSuccess);
+  const ServiceRecord target =
+      *ServiceRecord::parse("tcp:127.0.0.1:" + std::to_string(device.port()));
+  setBrowserTargets({target});
+  std::vector<int> exits;
+  testhooks::setTerminateHandler([&](int status) { exits.push_back(status); });
+  setFrontEnd(std::move(front_));
+  orvin::InMemoryPasteboard request(u"Request");
+  request.declareTypes({orvin::String(orvin::NSStringPboardType)}, nullptr);
+  request.setString(u"hello", orvin::String(orvin::NSStringPboardType));
+  withUser(
+      [&] {
+        const Shown d = waitFor({"text=Sending to " + target.describe() +
+                                 "… | Accept the file on the device if it asks."});
+        EXPECT_TRUE(desktoptest::runUntil([&] { return device.requests.size() == 2; }));
+        act("key:alt+c", d);
+        EXPECT_TRUE(desktoptest::runUntil([] { return !shownDialog().contains("xid"); }));
+        device.push(testkit::kContinue);
+      },
+      [&] {
+        Wendlock provider;
+        provider.doSendToService(request, orvin::String(), nullptr);
+      });
+  std::vector<std::uint8_t> opcodes;
+  for (const testkit::Bytes& r : device.requests) opcodes.push_back(r.at(0));
+  EXPECT_EQ(opcodes, (std::vector<std::uint8_t>{0x80, 0x82, 0x81}));
+  EXPECT_EQ(exits, std::vector<int>{kExitNotDelivered});
+  setFrontEnd(nullptr);
+  setBrowserTargets({});
+  testhooks::setTerminateHandler(nullptr);
+  testhooks::resetOutcome();
 }
 
 // A notification reaches the desktop's service (python3-dbusmock's) on a
