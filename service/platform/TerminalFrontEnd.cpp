@@ -132,6 +132,7 @@ std::optional<std::size_t> TerminalFrontEnd::chooseDevice(
   for (std::size_t i = 0; i < devices.size(); ++i) {
     menu += "  " + std::to_string(i + 1) + ") " + devices[i].name;
     if (devices[i].name != devices[i].describe()) menu += "  (" + devices[i].describe() + ")";
+    if (devices[i].describe() == outgoing().remembered) menu += "  " + localized(u"(last used)");
     menu += "\n";
   }
   write(tty_, menu);

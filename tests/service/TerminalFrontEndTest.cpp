@@ -78,11 +78,13 @@ TEST(TerminalFrontEnd, Chooser) {
     SCOPED_TRACE(typed);
     Terminal t(typed);
     TerminalFrontEnd ui(t.tty[0], t.err[0]);
+    ui.setOutgoing({"Call Anna back", "14 bytes", "bt:00:1A:7D:DA:71:13"});
     EXPECT_EQ(ui.chooseDevice(devices), chosen);
     const std::string shown = drain(t.tty[1]);
     EXPECT_TRUE(
-        shown.starts_with("Send to which device?\n  1) tcp:127.0.0.1:9650\n"
-                          "  2) bt:00:1A:7D:DA:71:13\n"))
+        shown.starts_with("Text: “Call Anna back” (14 bytes)\n"
+                          "Send to which device?\n  1) tcp:127.0.0.1:9650\n"
+                          "  2) bt:00:1A:7D:DA:71:13  (last used)\n"))
         << shown;
     EXPECT_EQ(shown.find("Please type a number from 1 to 2.") != std::string::npos, complained);
   }
