@@ -143,7 +143,6 @@ struct Chooser {
   double searchEnds = 0;    // when the chooser stops the search (monotonic)
   bool selecting = false;   // the chooser itself moves the selection
   bool userChose = false;   // the user has moved the selection
-  bool choiceLost = false;  // the row the user had went away
 };
 
 std::optional<std::size_t> selectedRow(const Chooser& c) {
@@ -242,7 +241,6 @@ void refresh(Chooser& c) {
       addRow(c, i);
       if (before && !again && c.shown[i].address == kept) again = i;
     }
-    if (c.userChose && !again) c.choiceLost = true;
     if (again) {
       selectRow(c, *again);
     } else if (!c.userChose) {
