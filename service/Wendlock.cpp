@@ -1,5 +1,7 @@
 #include "service/Wendlock.h"
 
+#include <glib.h>
+
 #include <algorithm>
 
 #include "chars/MutableString.h"
@@ -8,8 +10,13 @@
 #include "service/platform/Application.h"
 #include "service/platform/Bundle.h"
 #include "service/platform/DeviceBrowser.h"
+#include "service/platform/FrontEnd.h"
 #include "service/platform/RunLoop.h"
+#include "strings/Lines.h"
+#include "strings/Trimming.h"
 #include "support/DateFormatters.h"
+#include "support/NumberFormatter.h"
+#include "support/UserDefaults.h"
 
 namespace wendlock {
 namespace {
@@ -22,6 +29,39 @@ constexpr std::uint16_t kRequestedMaxPacketLength = 512;
 constexpr std::uint16_t kFallbackChunkSize = 512;
 constexpr int kMostWaitTicks = 60;
 constexpr double kTickSeconds = 1.0;
+// After Cancel, how long the answer in flight may take before the link is
+// closed without a Disconnect.
+constexpr int kCancelTicks = 3;
+// Characters of the first line the chooser shows.
+constexpr glong kPreviewCharacters = 60;
+// The user default that holds the target last delivered to.
+constexpr const char16_t* kLastDeviceKey = u"LastDevice";
+
+String localizedText(const char16_t* english) {
+  return NSBundle::mainBundle().localizedStringForKey(english, u"");
+}
+
+// The first line of `text` that is not blank, trimmed, cut after
+// kPreviewCharacters characters (never inside one) with "…".
+//   previewOf(u"\n  Call Anna back\nre: dinner")  // "Call Anna back"
+std::string previewOf(const String& text) {
+  const std::string line =
+      orvin::stringByTrimmingSpacesAndFeeds(
+          orvin::firstLine(orvin::stringByTrimmingSpacesAndFeeds(text, true)), true)
+          .toUtf8();
+  if (g_utf8_strlen(line.c_str(), -1) <= kPreviewCharacters) return line;
+  const char* end = g_utf8_offset_to_pointer(line.c_str(), kPreviewCharacters);
+  // A combining mark belongs to the character before it.
+  while (end > line.c_str() && g_unichar_ismark(g_utf8_get_char(end))) {
+    end = g_utf8_prev_char(end);
+  }
+  return std::string(line.c_str(), end) + "…";
+}
+
+// What the user calls the target: its name, else its address.
+String displayName(const ServiceRecord& record) {
+  return String::withUtf8(record.name.empty() ? record.describe() : record.name);
+}
 
 // The file name: the short date and time, with the characters receivers
 // take as path separators ("/" and ":") turned into "-".
@@ -55,12 +95,30 @@ void Wendlock::releaseDataItems() {
 }
 
 void Wendlock::showMessage(const char16_t* message) {
-  NSRunCriticalAlertPanel(kAlertTitle, NSBundle::mainBundle().localizedStringForKey(message, u""));
+  NSRunCriticalAlertPanel(kAlertTitle, localizedText(message));
+}
+
+void Wendlock::showTooMuchData(std::size_t payload) {
+  const std::size_t headers = mHeadersData ? mHeadersData->size() : 0;
+  const std::size_t room = payload - std::min(payload, headers);
+  const String detail = orvin::stringWithFormat(
+      localizedText(u"The text is %@ bytes; at most %@ bytes can be sent at once."),
+      {orvin::stringForInteger(static_cast<std::int64_t>(mData ? mData->size() : 0)),
+       orvin::stringForInteger(static_cast<std::int64_t>(room))});
+  NSRunCriticalAlertPanel(kAlertTitle, localizedText(u"Too much data to send."), detail);
+}
+
+void Wendlock::describeOutgoing(const String& text) {
+  const String size =
+      orvin::stringWithFormat(localizedText(u"%@ bytes"),
+                              {orvin::stringForInteger(static_cast<std::int64_t>(mData->size()))});
+  const String remembered =
+      orvin::stringForKey(orvin::UserDefaults::standardUserDefaults(), kLastDeviceKey, u"");
+  frontEnd().setOutgoing({previewOf(text), size.toUtf8(), remembered.toUtf8()});
 }
 
 void Wendlock::noteEndWithoutDelivery(const char16_t* reason) {
-  NSApplication::sharedApplication().noteEndWithoutDelivery(
-      NSBundle::mainBundle().localizedStringForKey(reason, u""));
+  NSApplication::sharedApplication().noteEndWithoutDelivery(localizedText(reason));
 }
 
 void Wendlock::terminate() {
@@ -89,6 +147,18 @@ void Wendlock::doSendToService(orvin::Pasteboard& pasteboard, const String& /*us
     terminate();
     return;
   }
+
+  // No session can give a Put more room than the packets we ask for: a text
+  // that cannot fit them is refused before a device is chosen or contacted.
+  // A server with smaller packets is still caught once connected.
+  constexpr std::size_t kLargestPayload = OBEXPutPayloadLength(kRequestedMaxPacketLength);
+  if (encodeHeaders() && mHeadersData->size() + mData->size() > kLargestPayload) {
+    showTooMuchData(kLargestPayload);
+    releaseDataItems();
+    terminate();
+    return;
+  }
+  describeOutgoing(text);
 
   ServiceRecord record;
   const int browsed = IOBluetoothServiceBrowserControllerBrowseDevices(
@@ -123,11 +193,27 @@ void Wendlock::doSendToService(orvin::Pasteboard& pasteboard, const String& /*us
     return;
   }
 
+  mTarget = record;
+  frontEnd().showSending(
+      orvin::stringWithFormat(localizedText(u"Sending to %@…"), {displayName(record)}).toUtf8(),
+      [this] { cancel(); });
+  int cancelledAt = -1;
   for (int tick = 0; mOBEXSessionRef != nullptr && tick < kMostWaitTicks; ++tick) {
     RunLoop::currentRunLoop().runUntilDate(orvin::Date::dateWithTimeIntervalSinceNow(kTickSeconds));
+    if (mCancelled && cancelledAt < 0) cancelledAt = tick;
+    if (cancelledAt >= 0 && tick - cancelledAt >= kCancelTicks) break;
   }
+  frontEnd().endSending();
 
+  if (mCancelled) {
+    if (mOBEXSessionRef != nullptr) OBEXSessionDelete(mOBEXSessionRef);
+    mOBEXSessionRef = nullptr;
+    releaseDataItems();
+    terminate();
+    return;
+  }
   if (mOBEXSessionRef == nullptr && !mLinkFailed) {
+    announceEnd();
     releaseDataItems();
     terminate();
     return;
@@ -137,6 +223,44 @@ void Wendlock::doSendToService(orvin::Pasteboard& pasteboard, const String& /*us
   releaseDataItems();
   showMessage(u"Connection failed.");
   terminate();
+}
+
+void Wendlock::cancel() {
+  if (mCancelled || mOBEXSessionRef == nullptr) return;
+  mCancelled = true;
+  noteEndWithoutDelivery(u"Cancelled.");
+  // Busy while a request is in flight: its answer then leads to the
+  // Disconnect instead of the next step.
+  disconnect();
+}
+
+void Wendlock::announceEnd() {
+  if (mDelivered) {
+    orvin::UserDefaults& defaults = orvin::UserDefaults::standardUserDefaults();
+    orvin::setString(defaults, String::withUtf8(mTarget.describe()), kLastDeviceKey);
+    (void)defaults.synchronize();
+    frontEnd().notify(
+        orvin::stringWithFormat(localizedText(u"Sent to %@"), {displayName(mTarget)}).toUtf8());
+  } else if (mDeclined) {
+    frontEnd().notify(
+        orvin::stringWithFormat(localizedText(u"%@ declined the text."), {displayName(mTarget)})
+            .toUtf8());
+  }
+}
+
+bool Wendlock::encodeHeaders() {
+  mHeadersDictionary.emplace();
+  mStringRef[0] = String::withUtf8(mFilename.toUtf8());
+  mStringRef[1] = String::withUtf8(mMimeType.toUtf8());
+  // Receivers such as Android's refuse a Put without the object's length.
+  if (OBEXAddNameHeader(mStringRef[0], &*mHeadersDictionary) != kOBEXSuccess ||
+      OBEXAddTypeHeader(mStringRef[1], &*mHeadersDictionary) != kOBEXSuccess ||
+      OBEXAddLengthHeader(static_cast<std::uint32_t>(mData->size()), &*mHeadersDictionary) !=
+          kOBEXSuccess) {
+    return false;
+  }
+  mHeadersData = OBEXHeadersToBytes(&*mHeadersDictionary);
+  return mHeadersData.has_value();
 }
 
 void Wendlock::disconnect() {
@@ -174,6 +298,10 @@ void Wendlock::DisconnectedCallback(const OBEXSessionEvent* event) {
 }
 
 void Wendlock::connected(std::uint8_t responseCode) {
+  if (mCancelled) {
+    disconnect();
+    return;
+  }
   if (responseCode != kOBEXResponseCodeSuccessWithFinalBit || !mData) {
     noteEndWithoutDelivery(u"The device refused the connection.");
     disconnect();
@@ -187,19 +315,7 @@ void Wendlock::connected(std::uint8_t responseCode) {
     mMaxPacketLength = kFallbackChunkSize;
   }
 
-  mHeadersDictionary.emplace();
-  mStringRef[0] = String::withUtf8(mFilename.toUtf8());
-  mStringRef[1] = String::withUtf8(mMimeType.toUtf8());
-  // Receivers such as Android's refuse a Put without the object's length.
-  if (OBEXAddNameHeader(mStringRef[0], &*mHeadersDictionary) != kOBEXSuccess ||
-      OBEXAddTypeHeader(mStringRef[1], &*mHeadersDictionary) != kOBEXSuccess ||
-      OBEXAddLengthHeader(static_cast<std::uint32_t>(mData->size()), &*mHeadersDictionary) !=
-          kOBEXSuccess) {
-    disconnect();
-    return;
-  }
-  mHeadersData = OBEXHeadersToBytes(&*mHeadersDictionary);
-  if (!mHeadersData) {
+  if (!encodeHeaders()) {
     disconnect();
     return;
   }
@@ -213,7 +329,7 @@ void Wendlock::connected(std::uint8_t responseCode) {
   const std::uint32_t dataLength = static_cast<std::uint32_t>(mData->size());
   const std::uint32_t headersLength = static_cast<std::uint32_t>(mHeadersData->size());
   if (payload < static_cast<std::uint64_t>(headersLength) + dataLength) {
-    showMessage(u"Too much data to send.");
+    showTooMuchData(payload);
     disconnect();
     return;
   }
@@ -230,7 +346,12 @@ void Wendlock::connected(std::uint8_t responseCode) {
 }
 
 void Wendlock::putAnswered(std::uint8_t responseCode) {
+  if (mCancelled) {
+    disconnect();
+    return;
+  }
   if (responseCode == kOBEXResponseCodeSuccessWithFinalBit) {
+    mDelivered = true;
     disconnect();
     return;
   }
@@ -238,6 +359,7 @@ void Wendlock::putAnswered(std::uint8_t responseCode) {
   // taps "Decline" gives Forbidden): no more will come, so end now, quietly,
   // as after a refused connection.
   if (responseCode != kOBEXResponseCodeContinueWithFinalBit) {
+    mDeclined = true;
     noteEndWithoutDelivery(u"The device declined the file.");
     disconnect();
     return;

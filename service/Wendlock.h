@@ -4,12 +4,14 @@
 // session callbacks carry it forward, and ends the process.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 
 #include "service/Service.h"
 #include "service/obex/OBEXCodec.h"
 #include "service/obex/OBEXSession.h"
+#include "service/platform/ServiceRecord.h"
 #include "service/platform/Services.h"
 
 namespace wendlock {
@@ -41,6 +43,19 @@ class Wendlock : public Service, public ServicesProvider {
 
  private:
   void showMessage(const char16_t* message);
+  // "Too much data to send." with the numbers, for a Put of `payload` bytes.
+  void showTooMuchData(std::size_t payload);
+  // Fills the header items (dictionary, strings, encoded bytes); false
+  // when they cannot be made.
+  bool encodeHeaders();
+  // Hands the chooser what it shows of the text and the target last sent to.
+  void describeOutgoing(const orvin::String& text);
+  // The user's Cancel while the push waits: ends the session with a
+  // Disconnect, now or after the answer in flight.
+  void cancel();
+  // The end of a push that got an answer: the desktop is told, and a
+  // delivery remembers its target for the next chooser.
+  void announceEnd();
   // Notes a quiet end: exit status 3, and a line on a terminal.
   void noteEndWithoutDelivery(const char16_t* reason);
   void terminate();
@@ -62,6 +77,12 @@ class Wendlock : public Service, public ServicesProvider {
   // The link to the device broke (no answer can come): the wait ends at once
   // with "Connection failed." instead of running out its 60 ticks.
   bool mLinkFailed = false;
+  // The user cancelled while the push waited.
+  bool mCancelled = false;
+  // How the device answered the Put: Success, or a refusal of the file.
+  bool mDelivered = false;
+  bool mDeclined = false;
+  ServiceRecord mTarget;  // the chosen service, for what the user is told
 };
 
 }  // namespace wendlock

@@ -114,6 +114,14 @@ struct OBEXHeader {
          (hasBody ? kOBEXBodyHeaderPrefixLength + bodyLength : 0);
 }
 
+// The room for headers and body in one Put packet of `packetLength` bytes:
+// what OBEXSessionGetAvailableCommandPayloadLength answers for Put once a
+// session runs with that length.
+//   OBEXPutPayloadLength(512) == 506
+[[nodiscard]] constexpr std::size_t OBEXPutPayloadLength(OBEXMaxPacketLength packetLength) {
+  return packetLength - std::size_t{kOBEXRequestPrefixLength + kOBEXBodyHeaderPrefixLength};
+}
+
 // A Put request: opcode 0x02 (0x82 when final), length, `headers`, then
 // `body` in a Body header (End-of-Body when final). nullopt when the packet
 // would exceed 65535 bytes.

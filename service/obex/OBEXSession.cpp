@@ -341,21 +341,12 @@ OBEXError OBEXSessionGetMaxPacketLength(OBEXSessionRef s, OBEXMaxPacketLength* l
 OBEXError OBEXSessionGetAvailableCommandPayloadLength(OBEXSessionRef s, OBEXOpCode opCode,
                                                       OBEXMaxPacketLength* length) {
   if (s == nullptr || length == nullptr) return kOBEXBadArgumentError;
-  std::uint16_t overhead = 0;
-  switch (opCode) {
-    case kOBEXOpCodePut:
-    case kOBEXOpCodePutWithFinalBit:
-      overhead = kOBEXRequestPrefixLength + kOBEXBodyHeaderPrefixLength;
-      break;
-    case kOBEXOpCodeDisconnect:
-      overhead = kOBEXRequestPrefixLength;
-      break;
-    default:
-      return kOBEXUnsupportedError;
-  }
+  const bool put = opCode == kOBEXOpCodePut || opCode == kOBEXOpCodePutWithFinalBit;
+  if (!put && opCode != kOBEXOpCodeDisconnect) return kOBEXUnsupportedError;
   if (!s->connected) return kOBEXSessionNotConnectedError;
   // The negotiated length is at least 255, so this never goes below zero.
-  *length = static_cast<OBEXMaxPacketLength>(s->negotiatedMax - overhead);
+  *length = static_cast<OBEXMaxPacketLength>(put ? OBEXPutPayloadLength(s->negotiatedMax)
+                                                 : s->negotiatedMax - kOBEXRequestPrefixLength);
   return kOBEXSuccess;
 }
 

@@ -47,9 +47,14 @@ void NSApplication::terminate(const void* /*sender*/) {
 }
 
 int NSRunCriticalAlertPanel(const orvin::String& title, const orvin::String& messageFormat) {
+  return NSRunCriticalAlertPanel(title, messageFormat, orvin::String(u""));
+}
+
+int NSRunCriticalAlertPanel(const orvin::String& title, const orvin::String& messageFormat,
+                            const orvin::String& detail) {
   NSApplication::sharedApplication().noteCriticalAlert();
   const orvin::String message = orvin::stringWithFormat(messageFormat, {});
-  frontEnd().showCriticalAlert(title.toUtf8(), message.toUtf8());
+  frontEnd().showCriticalAlert(title.toUtf8(), message.toUtf8(), detail.toUtf8());
   return NSAlertDefaultReturn;
 }
 

@@ -51,6 +51,9 @@ class NSApplication {
 
 // Modal alert with the default button only; `messageFormat` is a format.
 int NSRunCriticalAlertPanel(const orvin::String& title, const orvin::String& messageFormat);
+// The same with an explanation below the message, shown as it is.
+int NSRunCriticalAlertPanel(const orvin::String& title, const orvin::String& messageFormat,
+                            const orvin::String& detail);
 // Modal alert with two buttons: NSAlertDefaultReturn or NSAlertAlternateReturn.
 int NSRunInformationalAlertPanel(const orvin::String& title, const orvin::String& messageFormat,
                                  const orvin::String& defaultButton,

@@ -10,12 +10,19 @@ FrontEnd& AutoFrontEnd::chosen() {
     if (Desktop* d = desktop()) chosen_ = d->makeFrontEnd();
     if (!chosen_) chosen_ = std::make_unique<TerminalFrontEnd>();
     if (active_) chosen_->activate();
+    chosen_->setOutgoing(outgoing());
   }
   return *chosen_;
 }
 
-void AutoFrontEnd::showCriticalAlert(const std::string& title, const std::string& message) {
-  chosen().showCriticalAlert(title, message);
+FrontEnd* AutoFrontEnd::inUse() {
+  if (!chosen_ && openedDesktop() != nullptr) (void)chosen();
+  return chosen_.get();
+}
+
+void AutoFrontEnd::showCriticalAlert(const std::string& title, const std::string& message,
+                                     const std::string& detail) {
+  chosen().showCriticalAlert(title, message, detail);
 }
 
 FrontEnd::Answer AutoFrontEnd::showInformationalAlert(const std::string& title,
@@ -41,16 +48,34 @@ void AutoFrontEnd::showProgress(const std::string& what) {
   chosen().showProgress(what);
 }
 
+void AutoFrontEnd::showSending(const std::string& what, std::function<void()> cancel) {
+  if (FrontEnd* f = inUse()) {
+    f->showSending(what, std::move(cancel));
+  } else {
+    TerminalFrontEnd().showSending(what, std::move(cancel));
+  }
+}
+
+void AutoFrontEnd::endSending() {
+  if (chosen_) chosen_->endSending();
+}
+
+void AutoFrontEnd::notify(const std::string& summary) {
+  if (FrontEnd* f = inUse()) f->notify(summary);
+}
+
 void AutoFrontEnd::activate() {
   active_ = true;
   if (chosen_) chosen_->activate();
 }
 
 std::optional<std::size_t> AutoFrontEnd::chooseDevice(const std::vector<ServiceRecord>& devices) {
+  chosen().setOutgoing(outgoing());
   return chosen().chooseDevice(devices);
 }
 
 std::optional<ServiceRecord> AutoFrontEnd::chooseDevice(DeviceSource& source) {
+  chosen().setOutgoing(outgoing());
   return chosen().chooseDevice(source);
 }
 

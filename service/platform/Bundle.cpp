@@ -15,9 +15,10 @@ constexpr const char* kTextDomain = "wendlock";
 // The notice shown when the program is opened by hand.
 constexpr const char* kServiceLaunchText =
     "Wendlock sends the text you have selected to a Bluetooth device.\n\n"
-    "Select text in any application, then start Wendlock with a keyboard "
-    "shortcut bound to \"wendlock --selection\", or with its \"Send selection "
-    "via Bluetooth\" action. Run \"wendlock --help\" for the command line.";
+    "Select text in any application, then right-click Wendlock in the "
+    "applications menu and choose \"Send selection via Bluetooth\", or press a "
+    "keyboard shortcut that runs \"wendlock --selection\" (make one in the "
+    "desktop's keyboard settings). Run \"wendlock --help\" for the command line.";
 
 std::string findResourceDirectory() {
   if (const char* forced = std::getenv("WENDLOCK_RESOURCES"); forced != nullptr && *forced) {

@@ -18,6 +18,7 @@ struct DeviceEntry {
   std::string address;  // "AA:BB:CC:DD:EE:FF", or the tcp: target
   bool paired = false;
   ServiceRecord record;  // what choosing it answers
+  std::string icon;      // the kind of device as a desktop icon name ("phone"); "" unknown
 };
 
 class DeviceSource {
@@ -36,6 +37,12 @@ class DeviceSource {
   // True while the adapter in use is switched off: nothing can be found or
   // reached, and entries() is empty.
   [[nodiscard]] virtual bool isPoweredOff() const { return false; }
+  // Whether searchAgain() can find more devices.
+  [[nodiscard]] virtual bool canSearch() const { return false; }
+  // Ends the search start() began; entries() keeps what was found.
+  virtual void stopSearching() {}
+  // Searches again after the search has ended.
+  virtual void searchAgain() {}
 };
 
 // The targets named with --to: fixed, never searching.

@@ -36,6 +36,10 @@ std::optional<ServiceRecord> FrontEnd::chooseDevice(DeviceSource& source) {
   return entries[*chosen].record;
 }
 
+void FrontEnd::showSending(const std::string& what, std::function<void()> /*cancel*/) {
+  showProgress(what);
+}
+
 FrontEnd& frontEnd() {
   if (!installed()) installed() = std::make_unique<TerminalFrontEnd>();
   return *installed();

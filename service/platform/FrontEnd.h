@@ -1,9 +1,11 @@
-// The desktop front end: alerts, the launch notice's buttons, the beep and
-// the modal device chooser. A terminal front end serves when there is no
+// The desktop front end: alerts, the launch notice's buttons, the beep, the
+// modal device chooser, the window shown while a push waits and the
+// notification of its end. A terminal front end serves when there is no
 // display; the GTK one plugs in behind the same interface.
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,10 +20,20 @@ class FrontEnd {
  public:
   enum class Answer { Default, Alternate };
 
+  // What the chooser shows of the text about to be sent, and the target
+  // to choose first.
+  struct Outgoing {
+    std::string firstLine;   // its first line that is not blank, shortened
+    std::string size;        // "1,234 bytes", localized
+    std::string remembered;  // ServiceRecord::describe() of the last target; "" none
+  };
+
   virtual ~FrontEnd() = default;
 
-  // Modal alert with the platform's one default button.
-  virtual void showCriticalAlert(const std::string& title, const std::string& message) = 0;
+  // Modal alert with the platform's one default button: `message` names the
+  // problem, `detail` (may be empty) explains it.
+  virtual void showCriticalAlert(const std::string& title, const std::string& message,
+                                 const std::string& detail) = 0;
   // Modal alert with two buttons.
   virtual Answer showInformationalAlert(const std::string& title, const std::string& message,
                                         const std::string& defaultButton,
@@ -44,7 +56,23 @@ class FrontEnd {
   // when nothing was found it notes "No devices found." as the end.
   virtual std::optional<ServiceRecord> chooseDevice(DeviceSource& source);
 
+  // Shows `what` ("Sending to Pixel 7…") with a way to cancel while a push
+  // waits for the device; `cancel` runs on the run loop when the user
+  // cancels. Closed by endSending(). This default writes `what` as a line.
+  virtual void showSending(const std::string& what, std::function<void()> cancel);
+  // Closes what showSending() opened; safe to repeat.
+  virtual void endSending() {}
+  // Tells the desktop how the push ended ("Sent to Pixel 7") where it
+  // notifies the user; elsewhere nothing.
+  virtual void notify(const std::string& /*summary*/) {}
+
+  void setOutgoing(Outgoing outgoing) { outgoing_ = std::move(outgoing); }
+  [[nodiscard]] const Outgoing& outgoing() const noexcept { return outgoing_; }
+
   static constexpr double kSearchSeconds = 10.0;
+
+ private:
+  Outgoing outgoing_;
 };
 
 // The process's front end (the terminal one until another is installed).

@@ -62,8 +62,10 @@ std::optional<std::string> TerminalFrontEnd::readLine() {
   }
 }
 
-void TerminalFrontEnd::showCriticalAlert(const std::string& title, const std::string& message) {
-  write(error_, (title.empty() ? "" : title + ": ") + message + "\n");
+void TerminalFrontEnd::showCriticalAlert(const std::string& title, const std::string& message,
+                                         const std::string& detail) {
+  write(error_, (title.empty() ? "" : title + ": ") + message +
+                    (detail.empty() ? "" : " " + detail) + "\n");
 }
 
 FrontEnd::Answer TerminalFrontEnd::showInformationalAlert(const std::string& title,
@@ -96,6 +98,10 @@ void TerminalFrontEnd::showProgress(const std::string& what) {
   write(tty_ >= 0 ? tty_ : error_, what + "\n");
 }
 
+void TerminalFrontEnd::showSending(const std::string& what, std::function<void()> /*cancel*/) {
+  write(error_, what + "\n");
+}
+
 void TerminalFrontEnd::showEndWithoutDelivery(const std::string& reason) {
   write(error_, "wendlock: " + reason + "\n");
 }
@@ -113,10 +119,20 @@ std::optional<std::size_t> TerminalFrontEnd::chooseDevice(
             u"No terminal to choose a device on; name one with --to.", u""));
     return std::nullopt;
   }
-  std::string menu = localized(u"Send to which device?") + "\n";
+  std::string menu;
+  if (!outgoing().size.empty()) {
+    menu = orvin::stringWithFormat(
+               NSBundle::mainBundle().localizedStringForKey(u"Text: “%@” (%@)", u""),
+               {orvin::String::withUtf8(outgoing().firstLine),
+                orvin::String::withUtf8(outgoing().size)})
+               .toUtf8() +
+           "\n";
+  }
+  menu += localized(u"Send to which device?") + "\n";
   for (std::size_t i = 0; i < devices.size(); ++i) {
     menu += "  " + std::to_string(i + 1) + ") " + devices[i].name;
     if (devices[i].name != devices[i].describe()) menu += "  (" + devices[i].describe() + ")";
+    if (devices[i].describe() == outgoing().remembered) menu += "  " + localized(u"(last used)");
     menu += "\n";
   }
   write(tty_, menu);

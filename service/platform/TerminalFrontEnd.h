@@ -17,13 +17,17 @@ class TerminalFrontEnd : public FrontEnd {
   TerminalFrontEnd(const TerminalFrontEnd&) = delete;
   TerminalFrontEnd& operator=(const TerminalFrontEnd&) = delete;
 
-  void showCriticalAlert(const std::string& title, const std::string& message) override;
+  // One line on standard error: "TITLE: MESSAGE DETAIL".
+  void showCriticalAlert(const std::string& title, const std::string& message,
+                         const std::string& detail) override;
   Answer showInformationalAlert(const std::string& title, const std::string& message,
                                 const std::string& defaultButton,
                                 const std::string& alternateButton) override;
   void beep() override;
   void showEndWithoutDelivery(const std::string& reason) override;
   void showProgress(const std::string& what) override;
+  // One line on standard error; the terminal's interrupt key cancels.
+  void showSending(const std::string& what, std::function<void()> cancel) override;
   using FrontEnd::chooseDevice;
   std::optional<std::size_t> chooseDevice(const std::vector<ServiceRecord>& devices) override;
 

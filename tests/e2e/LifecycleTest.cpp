@@ -127,7 +127,7 @@ TEST_F(Lifecycle, ChooserSendsToTheChosenTargetOrCancels) {
     SCOPED_TRACE(describe(run));
     EXPECT_EQ(run.exitStatus, sends ? 0 : 3);
     EXPECT_EQ(alertsIn(run.err), Alerts{});  // cancelling is not a failure: no alert
-    EXPECT_EQ(run.err, sends ? "" : "wendlock: Cancelled.\n");
+    EXPECT_EQ(run.err, sends ? "Sending to " + second->target() + "…\n" : "wendlock: Cancelled.\n");
     ASSERT_TRUE(sends ? second->finish() : second->stop());
     if (sends) {
       ASSERT_EQ(second->objects().size(), 1u) << describe(second->process);

@@ -127,7 +127,11 @@ TEST_F(Pushes, LargestTextFitsAndOneByteMoreIsRefused) {
     std::optional<Push> refused = start({"--text", fits + "."});
     ASSERT_TRUE(fitting && refused);
     fitting->finish();
-    refused->finish();
+    // Refused before connecting: the receiver is never called, so it is
+    // stopped.
+    EXPECT_TRUE(refused->sender.waitExit()) << describe(refused->sender);
+    refused->ended = std::time(nullptr);
+    EXPECT_TRUE(refused->receiver.stop()) << describe(refused->receiver.process);
     const std::vector<std::string> names = namesBetween(now, refused->ended);
     if (std::any_of(names.begin(), names.end(),
                     [&](const std::string& name) { return utf16Length(name) != nameUnits; })) {
@@ -138,10 +142,14 @@ TEST_F(Pushes, LargestTextFitsAndOneByteMoreIsRefused) {
     expectDelivered(*fitting, fits, 2);
     SCOPED_TRACE("one byte more: " + describe(refused->sender));
     EXPECT_EQ(refused->sender.exitStatus, 1);
-    // One alert only: the disconnect that follows ends the request quietly.
-    EXPECT_EQ(alertsIn(refused->sender.err), Alerts{"Wendlock: Too much data to send."});
+    EXPECT_EQ(alertsIn(refused->sender.err),
+              Alerts{"Wendlock: Too much data to send. The text is " + std::to_string(largest + 1) +
+                     " bytes; at most " + std::to_string(largest) + " bytes can be sent at once."});
     EXPECT_EQ(refused->receiver.process.exitStatus, 0) << describe(refused->receiver.process);
     EXPECT_EQ(refused->receiver.process.out, "");
+    // Still waiting for its one session when stopped: no connection came.
+    EXPECT_EQ(count(refused->receiver.process.err, "stopped by a signal"), 1u)
+        << refused->receiver.process.err;
     EXPECT_TRUE(fs::is_empty(refused->receiver.inbox));
     return;
   }

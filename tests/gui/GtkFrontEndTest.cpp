@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <sstream>
@@ -14,6 +15,11 @@
 #include <vector>
 
 #include "DesktopTestSupport.h"
+#include "ScriptedObexServer.h"
+#include "service/Wendlock.h"
+#include "service/platform/Application.h"
+#include "service/platform/DeviceBrowser.h"
+#include "service/platform/gtk/DesktopNotification.h"
 
 // Last: its macros (None, Status, Bool) would rewrite the headers above.
 #include <gdk/gdkx.h>
@@ -38,19 +44,22 @@ struct Look {
   }
 };
 
+// Rows as "NAME, TOOLTIP"; icons as "ICON" or "ICON+paired".
 void lookAtList(GtkTreeView* view, Look& look) {
   if (gtk_widget_has_focus(GTK_WIDGET(view))) look.shown["focus"] = "list";
   look.shown["rows"] = "";
+  look.shown["icons"] = "";
   look.shown["selected"] = "-1";
   GtkTreeModel* model = gtk_tree_view_get_model(view);
   GtkTreeIter it;
   int row = 0;
   for (bool ok = gtk_tree_model_get_iter_first(model, &it); ok;
        ok = gtk_tree_model_iter_next(model, &it), ++row) {
-    gchar* column[3] = {};
-    gtk_tree_model_get(model, &it, 0, &column[0], 1, &column[1], 2, &column[2], -1);
-    look.add("rows", std::string(column[0]) + ", " + column[1] + ", " + column[2]);
-    for (gchar* c : column) g_free(c);
+    gchar *icon = nullptr, *name = nullptr, *paired = nullptr, *tooltip = nullptr;
+    gtk_tree_model_get(model, &it, 0, &icon, 1, &name, 3, &paired, 4, &tooltip, -1);
+    look.add("rows", std::string(name) + ", " + tooltip);
+    look.add("icons", std::string(icon) + (*paired != '\0' ? "+paired" : ""));
+    for (gchar* c : {icon, name, paired, tooltip}) g_free(c);
     if (gtk_tree_selection_iter_is_selected(gtk_tree_view_get_selection(view), &it)) {
       look.shown["selected"] = std::to_string(row);
     }
@@ -137,22 +146,29 @@ struct LiveSource : DeviceSource {
   [[nodiscard]] std::vector<DeviceEntry> entries() const override { return devices; }
   [[nodiscard]] bool isSearching() const override { return searching; }
   [[nodiscard]] bool isPoweredOff() const override { return off; }
+  [[nodiscard]] bool canSearch() const override { return searchable; }
+  void searchAgain() override {
+    ++searches;
+    searching = true;
+  }
   std::vector<DeviceEntry> devices;
   bool searching = true;
   bool off = false;
+  bool searchable = false;
+  int searches = 0;
 };
 
-DeviceEntry device(const std::string& name, const std::string& address, bool paired) {
-  return {name, address, paired, *ServiceRecord::parse("bt:" + address)};
+DeviceEntry device(const std::string& name, const std::string& address, bool paired,
+                   const std::string& icon = "") {
+  return {name, address, paired, *ServiceRecord::parse("bt:" + address), icon};
 }
-const DeviceEntry kPixel = device("Pixel 7", "F0:5C:77:12:34:56", true);
+const DeviceEntry kPixel = device("Pixel 7", "F0:5C:77:12:34:56", true, "phone");
 const DeviceEntry kRadio = device("Kitchen radio", "00:1A:7D:DA:71:13", false);
 
 std::string rowsOf(const std::vector<DeviceEntry>& devices) {
   std::string rows;
   for (const DeviceEntry& d : devices) {
-    rows +=
-        (rows.empty() ? "" : " | ") + d.name + ", " + d.address + ", " + (d.paired ? "Yes" : "");
+    rows += (rows.empty() ? "" : " | ") + d.name + ", " + d.address + (d.paired ? " · Paired" : "");
   }
   return "rows=" + rows;
 }
@@ -232,10 +248,10 @@ class GtkFrontEndTest : public ::testing::Test {
 TEST_F(GtkFrontEndTest, AlertsShowTheirTextsAndAnswerTheButtonChosen) {
   using enum FrontEnd::Answer;
   const std::vector<std::string> notice = {"title=Wendlock",
-                                           "text=Wendlock | Sends the selected text.",
+                                           "text=Sends the selected text. | Bind a key to it.",
                                            "buttons=Help | Quit", "default=Quit", "focus=Quit"};
   struct Case {
-    std::string message;  // of a critical alert; "": the launch notice
+    std::string message, detail;  // of a critical alert; message "": the launch notice
     std::vector<std::string> shows;
     std::string action;
     std::optional<FrontEnd::Answer> answer;
@@ -243,18 +259,22 @@ TEST_F(GtkFrontEndTest, AlertsShowTheirTextsAndAnswerTheButtonChosen) {
   } cases[] = {
       // Shown as written: neither a format nor dropped for its bad byte.
       {"100% %s %n done \xff.",
-       {"title=Wendlock", "text=Wendlock | 100% %s %n done \xEF\xBF\xBD.", "buttons=OK",
-        "default=OK"},
+       "",
+       {"title=Wendlock", "text=100% %s %n done \xEF\xBF\xBD.", "buttons=OK", "default=OK"},
        "key:Return",
        {}},
-      {"No data to send.",
-       {"title=Wendlock", "text=Wendlock | No data to send.", "buttons=OK", "default=OK"},
+      {"Too much data to send.",
+       "The text is 1,234 bytes; at most 436 bytes can be sent at once.",
+       {"title=Wendlock",
+        "text=Too much data to send. | The text is 1,234 bytes; at most 436 bytes can be sent at "
+        "once.",
+        "buttons=OK", "default=OK"},
        "close",
        {},
        "alert"},
-      {"", notice, "key:Return", Default, "notice"},
-      {"", notice, "click:Help", Alternate},
-      {"", notice, "key:Escape", Default},
+      {"", "", notice, "key:Return", Default, "notice"},
+      {"", "", notice, "click:Help", Alternate},
+      {"", "", notice, "key:Escape", Default},
   };
   for (const Case& c : cases) {
     std::optional<FrontEnd::Answer> answer;
@@ -266,13 +286,127 @@ TEST_F(GtkFrontEndTest, AlertsShowTheirTextsAndAnswerTheButtonChosen) {
         },
         [&] {
           if (c.message.empty()) {
-            answer = front_->showInformationalAlert("Wendlock", "Sends the selected text.", "Quit",
-                                                    "Help");
+            answer = front_->showInformationalAlert(
+                "Wendlock", "Sends the selected text.\n\nBind a key to it.", "Quit", "Help");
           } else {
-            front_->showCriticalAlert("Wendlock", c.message);
+            front_->showCriticalAlert("Wendlock", c.message, c.detail);
           }
         });
     EXPECT_EQ(answer, c.answer) << c.message << " " << c.action;
+  }
+}
+
+// The sending window: Cancel (by its mnemonic), Escape and closing it each
+// cancel once and hide it; otherwise it stays until the push ends.
+TEST_F(GtkFrontEndTest, SendingWindowCancelsOrClosesWithThePush) {
+  for (const std::string action : {"key:alt+c", "key:Escape", "close", ""}) {
+    SCOPED_TRACE(action);
+    int cancels = 0;
+    front_->showSending("Sending to Pixel 7…", [&] { ++cancels; });
+    const Shown d = waitFor({"title=Wendlock",
+                             "text=Sending to Pixel 7… | Accept the file on the device if it asks.",
+                             "buttons=Cancel"});
+    if (action.empty()) {
+      screenshot("sending", d);
+      front_->endSending();
+    } else {
+      act(action, d);
+      EXPECT_TRUE(desktoptest::runUntil([&] { return cancels > 0; }));
+    }
+    EXPECT_TRUE(desktoptest::runUntil([] { return !shownDialog().contains("xid"); }));
+    front_->endSending();
+    EXPECT_EQ(cancels, action.empty() ? 0 : 1);
+  }
+}
+
+// The push behind the sending window: the device holds the Put (its user
+// is asked), the user cancels in the window, which closes; the answer that
+// then comes is followed by a Disconnect, and the push ends quietly with
+// status 3.
+TEST_F(GtkFrontEndTest, CancelInTheSendingWindowDisconnectsAndEndsQuietly) {
+  testkit::ScriptedServer device;
+  device.then(testkit::connectReply(1000));
+  device.then({});  // the Put, unanswered while the phone asks
+  device.then(testkit::kSuccess);
+  const ServiceRecord target =
+      *ServiceRecord::parse("tcp:127.0.0.1:" + std::to_string(device.port()));
+  setBrowserTargets({target});
+  std::vector<int> exits;
+  testhooks::setTerminateHandler([&](int status) { exits.push_back(status); });
+  setFrontEnd(std::move(front_));
+  orvin::InMemoryPasteboard request(u"Request");
+  request.declareTypes({orvin::String(orvin::NSStringPboardType)}, nullptr);
+  request.setString(u"hello", orvin::String(orvin::NSStringPboardType));
+  withUser(
+      [&] {
+        const Shown d = waitFor({"text=Sending to " + target.describe() +
+                                 "… | Accept the file on the device if it asks."});
+        EXPECT_TRUE(desktoptest::runUntil([&] { return device.requests.size() == 2; }));
+        act("key:alt+c", d);
+        EXPECT_TRUE(desktoptest::runUntil([] { return !shownDialog().contains("xid"); }));
+        device.push(testkit::kContinue);
+      },
+      [&] {
+        Wendlock provider;
+        provider.doSendToService(request, orvin::String(), nullptr);
+      });
+  std::vector<std::uint8_t> opcodes;
+  for (const testkit::Bytes& r : device.requests) opcodes.push_back(r.at(0));
+  EXPECT_EQ(opcodes, (std::vector<std::uint8_t>{0x80, 0x82, 0x81}));
+  EXPECT_EQ(exits, std::vector<int>{kExitNotDelivered});
+  setFrontEnd(nullptr);
+  setBrowserTargets({});
+  testhooks::setTerminateHandler(nullptr);
+  testhooks::resetOutcome();
+}
+
+// A notification reaches the desktop's service (python3-dbusmock's) on a
+// private session bus; without a service nothing is shown.
+TEST_F(GtkFrontEndTest, NotificationsReachTheDesktopsService) {
+  if (!g_file_test("/usr/lib/python3/dist-packages/dbusmock/templates/notification_daemon.py",
+                   G_FILE_TEST_EXISTS)) {
+    GTEST_SKIP() << "needs python3-dbusmock";
+  }
+  const char* old = g_getenv("DBUS_SESSION_BUS_ADDRESS");
+  const std::optional<std::string> saved = old ? std::optional<std::string>(old) : std::nullopt;
+  const std::string display = g_getenv("DISPLAY");  // the private bus unsets it
+  GTestDBus* bus = g_test_dbus_new(G_TEST_DBUS_NONE);
+  g_test_dbus_up(bus);
+  EXPECT_FALSE(sendDesktopNotification("nobody listens"));
+  {
+    // The system's python3, which has python3-dbusmock.
+    const auto daemon =
+        Child::start({"/usr/bin/python3", "-m", "dbusmock", "--template", "notification_daemon"});
+    ASSERT_TRUE(daemon);
+    EXPECT_TRUE(desktoptest::runUntil([] { return sendDesktopNotification("Sent to Pixel 7"); }));
+    GDBusConnection* c = g_dbus_connection_new_for_address_sync(
+        g_test_dbus_get_bus_address(bus),
+        static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                          G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+        nullptr, nullptr, nullptr);
+    ASSERT_NE(c, nullptr);
+    GVariant* calls = g_dbus_connection_call_sync(
+        c, "org.freedesktop.Notifications", "/org/freedesktop/Notifications",
+        "org.freedesktop.DBus.Mock", "GetMethodCalls", g_variant_new("(s)", "Notify"), nullptr,
+        G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr);
+    ASSERT_NE(calls, nullptr);
+    gchar* printed = g_variant_print(calls, FALSE);
+    EXPECT_NE(std::string(printed).find(
+                  "[<'Wendlock'>, <uint32 0>, <'wendlock'>, <'Sent to Pixel 7'>, <''>"),
+              std::string::npos)
+        << printed;
+    g_free(printed);
+    g_variant_unref(calls);
+    g_dbus_connection_close_sync(c, nullptr, nullptr);
+    g_object_unref(c);
+  }
+  g_test_dbus_down(bus);
+  g_object_unref(bus);
+  g_setenv("DISPLAY", display.c_str(), TRUE);
+  if (saved) {
+    g_setenv("DBUS_SESSION_BUS_ADDRESS", saved->c_str(), TRUE);
+  } else {
+    g_unsetenv("DBUS_SESSION_BUS_ADDRESS");
   }
 }
 
@@ -300,7 +434,6 @@ TEST_F(GtkFrontEndTest, ChooserFollowsItsSourceAndAnswersTheChosenDevice) {
           if (c.added) {
             source.devices.push_back(laptop);
             d = waitFor({rowsOf(source.devices)});
-            screenshot("chooser", d);
           }
           act(c.action, d);
         },
@@ -331,8 +464,10 @@ TEST_F(GtkFrontEndTest, ChooserKeepsTheUsersRowAcrossChanges) {
         }
         source.searching = false;
         // Enter with nothing to choose does not answer; Escape still cancels.
-        act("key:Return Escape", waitFor({"searching=0", "sensitive=Cancel",
-                                          "text=Send to which device? | No devices found."}));
+        act("key:Return Escape",
+            waitFor({"searching=0", "sensitive=Cancel",
+                     "text=Send to which device? | No devices found. | Pair the phone in "
+                     "the Bluetooth settings first."}));
       },
       [&] { chosen = front_->chooseDevice(source); });
   EXPECT_FALSE(chosen);
@@ -355,6 +490,57 @@ TEST_F(GtkFrontEndTest, ChooserEmptiesWhenBluetoothIsSwitchedOff) {
   EXPECT_FALSE(chosen);
 }
 
+// What the chooser adds to the list: the text's preview, the target last
+// sent to chosen first (also when it shows up late) until the user picks,
+// device icons with the paired mark, "Search Again" once the search has
+// ended, and the pairing hint with the desktop's Bluetooth settings.
+TEST_F(GtkFrontEndTest, ChooserPreviewsRemembersSearchesAgainAndHints) {
+  const std::filesystem::path bin = std::filesystem::absolute("fake-bin");
+  std::filesystem::create_directories(bin);
+  const std::filesystem::path opened = std::filesystem::absolute("settings-opened");
+  {
+    std::ofstream script(bin / "blueman-manager");
+    script << "#!/bin/sh\ntouch '" << opened.string() << "'\n";
+  }
+  std::filesystem::permissions(bin / "blueman-manager", std::filesystem::perms::owner_all);
+  const std::string path = g_getenv("PATH");
+  g_setenv("PATH", (bin.string() + ":" + path).c_str(), TRUE);
+
+  const DeviceEntry watch = device("Watch", "C4:11:22:33:44:55", false, "no-such-icon");
+  front_->setOutgoing({"Call Anna back", "14 bytes", kRadio.record.describe()});
+  LiveSource source;
+  source.devices = {kPixel, watch};
+  std::optional<ServiceRecord> chosen;
+  withUser(
+      [&] {
+        (void)waitFor(
+            {"text=Send to which device? | “Call Anna back” | 14 bytes | Searching for "
+             "devices…",
+             "selected=0", "icons=phone+paired | bluetooth-symbolic"});
+        source.devices = {kPixel, kRadio, watch};
+        (void)waitFor({rowsOf(source.devices), "selected=1"});
+        source.searching = false;
+        source.searchable = true;
+        const Shown d = waitFor({"searching=0", "buttons=Search Again | Cancel | Send"});
+        screenshot("chooser", d);
+        act("key:alt+a", d);  // the mnemonic
+        (void)waitFor({"searching=1", "buttons=Cancel | Send"});
+        source.devices = {};
+        act("key:alt+e",  // the mnemonic
+            waitFor({"rows=", "buttons=Bluetooth Settings | Cancel | Send",
+                     "sensitive=Bluetooth Settings | Cancel"}));
+        EXPECT_TRUE(desktoptest::runUntil([&] { return std::filesystem::exists(opened); }));
+        source.devices = {kRadio};
+        act("key:Return", waitFor({"selected=0", "sensitive=Cancel | Send"}));
+      },
+      [&] { chosen = front_->chooseDevice(source); });
+  g_setenv("PATH", path.c_str(), TRUE);
+  std::filesystem::remove_all(bin);
+  std::filesystem::remove(opened);
+  EXPECT_EQ(source.searches, 1);
+  EXPECT_EQ(chosen ? chosen->address : "", kRadio.address);
+}
+
 TEST_F(GtkFrontEndTest, ChooserOverFixedTargetsAnswersTheirIndex) {
   std::vector<ServiceRecord> targets;
   for (const char* t : {"tcp:127.0.0.1:9650", "tcp:127.0.0.1:9651", "bt:00:1A:7D:DA:71:13"}) {
@@ -364,8 +550,8 @@ TEST_F(GtkFrontEndTest, ChooserOverFixedTargetsAnswersTheirIndex) {
   withUser(
       [] {
         act("key:End Return",
-            waitFor({"rows=tcp:127.0.0.1:9650, tcp:127.0.0.1:9650,  | tcp:127.0.0.1:9651, "
-                     "tcp:127.0.0.1:9651,  | bt:00:1A:7D:DA:71:13, bt:00:1A:7D:DA:71:13, ",
+            waitFor({"rows=tcp:127.0.0.1:9650, tcp:127.0.0.1:9650 | tcp:127.0.0.1:9651, "
+                     "tcp:127.0.0.1:9651 | bt:00:1A:7D:DA:71:13, bt:00:1A:7D:DA:71:13",
                      "searching=0", "focus=list"}));
       },
       [&] { chosen = front_->chooseDevice(targets); });

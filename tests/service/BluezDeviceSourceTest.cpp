@@ -297,6 +297,18 @@ TEST_F(BluezTest, DiscoversOnTheFirstPoweredAdapter) {
   EXPECT_EQ(calls("/org/bluez/hci1", "StartDiscovery"), 1u);
   EXPECT_EQ(calls("/org/bluez/hci0", "StartDiscovery"), 0u);
 
+  // The chooser ends the search and starts it again; the device's kind
+  // comes with it.
+  update(devicePath("00:00:00:00:00:01", "hci1"), "org.bluez.Device1", "{'Icon': <'phone'>}");
+  EXPECT_TRUE(testkit::runUntil([&] { return source_->entries().at(0).icon == "phone"; }));
+  EXPECT_TRUE(source_->canSearch());
+  source_->stopSearching();
+  EXPECT_FALSE(source_->isSearching());
+  EXPECT_TRUE(testkit::runUntil([&] { return calls("/org/bluez/hci1", "StopDiscovery") == 1u; }));
+  source_->searchAgain();
+  EXPECT_TRUE(source_->isSearching());
+  EXPECT_EQ(calls("/org/bluez/hci1", "StartDiscovery"), 2u);
+
   source_->stop();
   run("/org/bluez/hci1", kMock, "AddMethod",
       g_variant_new("(sssss)", "org.bluez.Adapter1", "StartDiscovery", "", "",

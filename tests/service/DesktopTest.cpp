@@ -123,8 +123,8 @@ TEST_F(DesktopSeam, AutoFrontEndChoosesOnFirstUse) {
   AutoFrontEnd front;
   front.activate();
   EXPECT_EQ(opens, 0) << "activating shows nothing, so it opens nothing";
-  front.showCriticalAlert("Wendlock", "one");
-  front.showCriticalAlert("Wendlock", "two");
+  front.showCriticalAlert("Wendlock", "one", "");
+  front.showCriticalAlert("Wendlock", "two", "");
   EXPECT_EQ(opens, 1);
   ASSERT_EQ(desktop_.frontEnds, 1);
   EXPECT_EQ(desktop_.frontEnd->alerts,
@@ -136,7 +136,7 @@ TEST_F(DesktopSeam, AutoFrontEndFallsBackToTheTerminal) {
   // No display named: the alert is a line on standard error.
   AutoFrontEnd front;
   testing::internal::CaptureStderr();
-  front.showCriticalAlert("Wendlock", "Connection failed.");
+  front.showCriticalAlert("Wendlock", "Connection failed.", "");
   const std::string err = testing::internal::GetCapturedStderr();
   EXPECT_EQ(opens, 0);
   EXPECT_NE(err.find("Connection failed."), std::string::npos) << err;

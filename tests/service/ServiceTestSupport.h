@@ -24,8 +24,9 @@ namespace wendlock::testkit {
 
 class RecordingFrontEnd : public FrontEnd {
  public:
-  void showCriticalAlert(const std::string& title, const std::string& message) override {
-    alerts.push_back(title + ": " + message);
+  void showCriticalAlert(const std::string& title, const std::string& message,
+                         const std::string& detail) override {
+    alerts.push_back(title + ": " + message + (detail.empty() ? "" : " / " + detail));
   }
   Answer showInformationalAlert(const std::string& title, const std::string& message,
                                 const std::string& defaultButton,
@@ -36,6 +37,13 @@ class RecordingFrontEnd : public FrontEnd {
   void beep() override { ++beeps; }
   void showEndWithoutDelivery(const std::string& reason) override { ends.push_back(reason); }
   void activate() override { ++activations; }
+  void showSending(const std::string& what, std::function<void()> cancel) override {
+    sending.push_back(what);
+    cancelSending = std::move(cancel);
+    if (onSending) onSending();
+  }
+  void endSending() override { sending.push_back("end"); }
+  void notify(const std::string& summary) override { notifications.push_back(summary); }
   using FrontEnd::chooseDevice;
   std::optional<std::size_t> chooseDevice(const std::vector<ServiceRecord>& devices) override {
     choosers.push_back(devices.size());
@@ -50,6 +58,10 @@ class RecordingFrontEnd : public FrontEnd {
   std::vector<std::size_t> choosers;  // how many devices each chooser offered
   Answer noticeAnswer = Answer::Default;
   std::optional<std::size_t> choice;  // nullopt: the user cancels
+  std::vector<std::string> sending;   // each sending window's text, and "end"
+  std::function<void()> cancelSending;
+  std::function<void()> onSending;  // runs as the sending window opens
+  std::vector<std::string> notifications;
 };
 
 // An in-memory pasteboard that logs "<name> types" and "<name> declare".

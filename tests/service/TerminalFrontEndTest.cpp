@@ -78,11 +78,13 @@ TEST(TerminalFrontEnd, Chooser) {
     SCOPED_TRACE(typed);
     Terminal t(typed);
     TerminalFrontEnd ui(t.tty[0], t.err[0]);
+    ui.setOutgoing({"Call Anna back", "14 bytes", "bt:00:1A:7D:DA:71:13"});
     EXPECT_EQ(ui.chooseDevice(devices), chosen);
     const std::string shown = drain(t.tty[1]);
     EXPECT_TRUE(
-        shown.starts_with("Send to which device?\n  1) tcp:127.0.0.1:9650\n"
-                          "  2) bt:00:1A:7D:DA:71:13\n"))
+        shown.starts_with("Text: “Call Anna back” (14 bytes)\n"
+                          "Send to which device?\n  1) tcp:127.0.0.1:9650\n"
+                          "  2) bt:00:1A:7D:DA:71:13  (last used)\n"))
         << shown;
     EXPECT_EQ(shown.find("Please type a number from 1 to 2.") != std::string::npos, complained);
   }
@@ -116,7 +118,7 @@ class OneLookSource : public DeviceSource {
 
 TEST(TerminalFrontEnd, SearchingThenNoDevicesFound) {
   const DeviceEntry phone{"Phone", "00:1A:7D:DA:71:13", true,
-                          *ServiceRecord::parse("bt:00:1A:7D:DA:71:13")};
+                          *ServiceRecord::parse("bt:00:1A:7D:DA:71:13"), "phone"};
   // What the search finds, what the terminal shows after the search line.
   const std::pair<std::vector<DeviceEntry>, const char*> cases[] = {
       {{}, ""},
@@ -139,11 +141,16 @@ TEST(TerminalFrontEnd, SearchingThenNoDevicesFound) {
 TEST(TerminalFrontEnd, AlertsAndBeep) {
   Terminal t("");
   TerminalFrontEnd ui(t.tty[0], t.err[0]);
-  ui.showCriticalAlert("Wendlock", "Connection failed.");
-  ui.showCriticalAlert("", "untitled");
+  ui.showCriticalAlert("Wendlock", "Connection failed.", "");
+  ui.showCriticalAlert("", "untitled", "");
+  ui.showCriticalAlert("Wendlock", "Too much data to send.", "The text is 600 bytes.");
+  ui.showSending("Sending to Pixel 7…", [] {});
   ui.showEndWithoutDelivery("Cancelled.");
   ui.beep();
-  EXPECT_EQ(drain(t.err[1]), "Wendlock: Connection failed.\nuntitled\nwendlock: Cancelled.\n");
+  EXPECT_EQ(drain(t.err[1]),
+            "Wendlock: Connection failed.\nuntitled\n"
+            "Wendlock: Too much data to send. The text is 600 bytes.\n"
+            "Sending to Pixel 7…\nwendlock: Cancelled.\n");
   EXPECT_EQ(drain(t.tty[1]), "\a");
   TerminalFrontEnd noTty(-1, t.err[0]);
   noTty.beep();

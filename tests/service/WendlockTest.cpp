@@ -4,6 +4,7 @@
 // milliseconds.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <span>
 #include <string>
@@ -18,6 +19,7 @@
 #include "service/platform/DeviceBrowser.h"
 #include "service/platform/RunLoop.h"
 #include "support/DateFormatters.h"
+#include "support/UserDefaults.h"
 
 namespace wendlock {
 namespace {
@@ -31,6 +33,7 @@ using testkit::ScriptedServer;
 using Header = std::pair<std::uint8_t, Bytes>;
 
 constexpr const char* kFailed = "Wendlock: Connection failed.";
+constexpr const char* kDeclinedFile = "The device declined the file.";
 const Bytes kConnectRequest = {0x80, 0x00, 0x07, 0x10, 0x00, 0x02, 0x00};
 const Bytes kDisconnectRequest = {0x81, 0x00, 0x03};
 
@@ -128,7 +131,6 @@ TEST_F(WendlockSend, Ends) {
     int length = 5;                     // of the text; -1: no text at all
     const char* quiet = nullptr;        // why it ended without delivery or alert
   };
-  constexpr const char* kDeclined = "The device declined the file.";
   const auto declines = [](std::uint8_t code) { return Step{{code, 0, 3}}; };
   const Case cases[] = {
       {"delivered", "CS", {accept, ok, ok}, {0x80, 0x82, 0x81}, nullptr},
@@ -147,7 +149,7 @@ TEST_F(WendlockSend, Ends) {
        5,
        "The device refused the connection."},
       {"silent at Put", "S", {accept}, {0x80, 0x82}, kFailed, true},
-      // Declined: Forbidden (a user's "Decline"), and the like.
+      // Declined: Forbidden (a user's "Decline"), and any other final answer.
       {"Put declined 0xC3",
        "S",
        {accept, declines(0xC3), ok},
@@ -155,23 +157,7 @@ TEST_F(WendlockSend, Ends) {
        nullptr,
        false,
        5,
-       kDeclined},
-      {"Put declined 0xCB",
-       "S",
-       {accept, declines(0xCB), ok},
-       {0x80, 0x82, 0x81},
-       nullptr,
-       false,
-       5,
-       kDeclined},
-      {"Put declined 0xC0",
-       "S",
-       {accept, declines(0xC0), ok},
-       {0x80, 0x82, 0x81},
-       nullptr,
-       false,
-       5,
-       kDeclined},
+       kDeclinedFile},
       {"Put declined 0xD0, then closes",
        "S",
        {accept, {{0xD0, 0, 3}, true}},
@@ -179,7 +165,7 @@ TEST_F(WendlockSend, Ends) {
        nullptr,
        false,
        5,
-       kDeclined},
+       kDeclinedFile},
       {"Continue after the last chunk", "S", {accept, more}, {0x80, 0x82}, kFailed, true},
       {"closes after the first chunk", "S", {accept, hangUp}, {0x80, 0x02}, kFailed, false, 400},
       {"Continue, then closes", "S", {accept, moreThenClose}, {0x80, 0x02}, kFailed, false, 400},
@@ -240,14 +226,23 @@ TEST_F(WendlockSend, ChunksAndTheSizeLimit) {
     send(text);
 
     const auto& requests = server_->requests;
-    ASSERT_EQ(requests.size(), chunks.size() + 2);
-    EXPECT_EQ(requests.front(), kConnectRequest);
-    EXPECT_EQ(requests.back(), kDisconnectRequest);
     if (chunks.empty()) {
-      EXPECT_EQ(ui_->alerts, std::vector<std::string>{"Wendlock: Too much data to send."});
+      // Too much for any session: refused before connecting. Too much for
+      // this server's smaller packets: refused once connected.
+      const std::size_t payload = std::min<std::size_t>(serverMax, 512) - 6;
+      const std::vector<std::uint8_t> connected = {0x80, 0x81};
+      EXPECT_EQ(opcodes(), serverMax >= 512 ? std::vector<std::uint8_t>() : connected);
+      EXPECT_EQ(ui_->alerts, std::vector<std::string>{
+                                 "Wendlock: Too much data to send. / The text is " +
+                                 std::to_string(length) + " bytes; at most " +
+                                 std::to_string(payload - h) + " bytes can be sent at once."});
+      EXPECT_EQ(ui_->choosers.size() + ui_->sending.size(), serverMax >= 512 ? 0u : 2u);
       EXPECT_EQ(exits_, std::vector<int>{1});
       continue;
     }
+    ASSERT_EQ(requests.size(), chunks.size() + 2);
+    EXPECT_EQ(requests.front(), kConnectRequest);
+    EXPECT_EQ(requests.back(), kDisconnectRequest);
     EXPECT_TRUE(ui_->alerts.empty());
     EXPECT_EQ(exits_, std::vector<int>{0});
     std::size_t offset = 0;
@@ -260,6 +255,78 @@ TEST_F(WendlockSend, ChunksAndTheSizeLimit) {
       offset += chunks[i];
     }
     EXPECT_EQ(offset, text.size());
+  }
+}
+
+// What the user follows: the sending window (and its Cancel), the
+// notification of the end, and the target remembered for next time.
+TEST_F(WendlockSend, TheUserFollowsThePush) {
+  using Step = ScriptedServer::Step;
+  const Step accept{connectReply(1000)}, ok{kSuccess}, more{kContinue};
+  const std::string target = "TARGET";  // the server of each case
+  struct Case {
+    const char* what;
+    std::vector<Step> steps;
+    bool cancelAtPut;  // the user cancels while the Put waits for its answer
+    std::vector<std::uint8_t> opcodes;
+    int exit;
+    std::vector<std::string> notifications;
+    bool remembered;
+  } cases[] = {
+      {"delivered", {accept, ok, ok}, false, {0x80, 0x82, 0x81}, 0, {"Sent to " + target}, true},
+      {"declined",
+       {accept, {{0xC3, 0, 3}}, ok},
+       false,
+       {0x80, 0x82, 0x81},
+       3,
+       {target + " declined the text."},
+       false},
+      // The answer in flight comes, and the Disconnect follows it.
+      {"cancelled, then answered", {accept, more, ok}, true, {0x80, 0x82, 0x81}, 3, {}, false},
+      // It never comes: the link is closed a few ticks later.
+      {"cancelled, no answer", {accept}, true, {0x80, 0x82}, 3, {}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    restart();
+    orvin::UserDefaults::standardUserDefaults().removeObjectForKey(u"LastDevice");
+    for (const auto& step : c.steps) server_->then(step.reply, step.closeAfter);
+    if (c.cancelAtPut) {
+      server_->onRequest = [&](const Bytes& request) {
+        if (request[0] == 0x82) ui_->cancelSending();
+      };
+    }
+    send("hello");
+    const std::string server = tcpTarget(server_->port()).describe();
+    for (std::string& n : ui_->notifications) n.replace(n.find(server), server.size(), target);
+    EXPECT_EQ(ui_->sending, (std::vector<std::string>{"Sending to " + server + "…", "end"}));
+    EXPECT_EQ(opcodes(), c.opcodes);
+    EXPECT_EQ(exits_, std::vector<int>{c.exit});
+    EXPECT_EQ(ui_->notifications, c.notifications);
+    EXPECT_TRUE(ui_->alerts.empty());
+    EXPECT_EQ(ui_->ends, c.cancelAtPut ? std::vector<std::string>{"Cancelled."}
+                                       : std::vector<std::string>(c.exit == 3, kDeclinedFile));
+    EXPECT_EQ(orvin::UserDefaults::standardUserDefaults().stringForKey(u"LastDevice").toUtf8(),
+              c.remembered ? server : "");
+  }
+}
+
+// The chooser is told what will be sent: the first line that is not blank,
+// cut to 60 characters (never inside one), and the size in bytes.
+TEST_F(WendlockSend, TheChooserPreviewsTheText) {
+  const std::string sixty(60, 'a');
+  const std::pair<std::string, std::string> cases[] = {
+      {"\n \t Call Anna back  \nabout dinner", "Call Anna back"},
+      {sixty, sixty},
+      {sixty + "b", sixty + "…"},
+      {std::string(59, 'a') + "e\u0301x", std::string(59, 'a') + "…"},
+  };
+  for (const auto& [text, preview] : cases) {
+    restart();
+    setBrowserTargets({tcpTarget(server_->port()), tcpTarget(server_->port())});
+    send(text);  // the user cancels the chooser
+    EXPECT_EQ(ui_->outgoing().firstLine, preview);
+    EXPECT_EQ(ui_->outgoing().size, std::to_string(text.size()) + " bytes");
   }
 }
 

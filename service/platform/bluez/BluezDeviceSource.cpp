@@ -6,6 +6,7 @@
 
 #include "service/platform/RunLoop.h"
 #include "service/platform/ServiceRecord.h"
+#include "service/platform/gio/BusConnection.h"
 
 namespace wendlock {
 namespace {
@@ -73,6 +74,8 @@ void applyDeviceProperty(Device& d, const char* key, GVariant* value) {
     if (const char* s = stringValue(value)) d.alias = s;
   } else if (is(key, "Name")) {
     if (const char* s = stringValue(value)) d.name = s;
+  } else if (is(key, "Icon")) {
+    if (const char* s = stringValue(value)) d.icon = s;
   } else if (is(key, "Paired")) {
     if (g_variant_is_of_type(value, G_VARIANT_TYPE_BOOLEAN))
       d.paired = g_variant_get_boolean(value);
@@ -88,6 +91,7 @@ void forgetDeviceProperty(Device& d, const char* key) {
   if (is(key, "Address")) d.address.clear();
   if (is(key, "Alias")) d.alias.clear();
   if (is(key, "Name")) d.name.clear();
+  if (is(key, "Icon")) d.icon.clear();
   if (is(key, "Paired")) d.paired = false;
   if (is(key, "UUIDs")) d.offersPush = false;
   if (is(key, "RSSI")) d.rssi.reset();
@@ -109,34 +113,11 @@ std::string collationKey(const std::string& name) {
   return result;
 }
 
-// A bus connection being made; whoever ends last (the waiting caller, or
-// the callback of a handshake the caller gave up on) frees it.
-struct PendingConnection {
-  GCancellable* cancellable = nullptr;
-  GDBusConnection* connection = nullptr;
-  GError* error = nullptr;
-  bool done = false;
-  bool abandoned = false;
-
-  void release() {
-    if (connection != nullptr) g_object_unref(connection);
-    g_clear_error(&error);
-    g_clear_object(&cancellable);
-    delete this;
-  }
-};
-
-void onBusConnected(GObject* /*source*/, GAsyncResult* result, gpointer data) {
-  auto* pending = static_cast<PendingConnection*>(data);
-  pending->connection = g_dbus_connection_new_for_address_finish(result, &pending->error);
-  pending->done = true;
-  if (pending->abandoned) pending->release();
-}
-
 bool sameEntries(const std::vector<DeviceEntry>& a, const std::vector<DeviceEntry>& b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(),
                     [](const DeviceEntry& x, const DeviceEntry& y) {
-                      return x.name == y.name && x.address == y.address && x.paired == y.paired;
+                      return x.name == y.name && x.address == y.address && x.paired == y.paired &&
+                             x.icon == y.icon;
                     });
 }
 
@@ -163,17 +144,36 @@ bool BluezDeviceSource::start(std::function<void()> changed, std::string* error)
   return true;
 }
 
-void BluezDeviceSource::stop() {
+void BluezDeviceSource::stopSearching() {
   if (connection_ != nullptr && discoveryStarted_) {
     // No reply wanted: closing must not wait for BlueZ. BlueZ would end our
     // discovery anyway once our connection is gone.
     g_dbus_connection_call(connection_, kBluez, adapterPath_.c_str(), kAdapterInterface,
                            "StopDiscovery", nullptr, nullptr, G_DBUS_CALL_FLAGS_NONE, -1, nullptr,
                            nullptr, nullptr);
+    // Searching ends now, whenever BlueZ's Discovering change comes.
+    if (auto a = adapters_.find(adapterPath_); a != adapters_.end()) a->second.discovering = false;
   }
   discoveryStarted_ = false;
+  publish();
+}
+
+void BluezDeviceSource::searchAgain() {
+  if (!canSearch() || isSearching()) return;
+  startDiscovery();
+  publish();
+}
+
+bool BluezDeviceSource::canSearch() const {
+  if (connection_ == nullptr) return false;
+  const auto adapter = adapters_.find(adapterPath_);
+  return adapter != adapters_.end() && adapter->second.powered;
+}
+
+void BluezDeviceSource::stop() {
+  changed_ = nullptr;  // nobody is told of the end
+  stopSearching();
   disconnect();
-  changed_ = nullptr;
 }
 
 void BluezDeviceSource::reset() {
@@ -195,37 +195,15 @@ bool BluezDeviceSource::connect(std::string* reason) {
     return false;
   }
   // A connection of our own rather than GIO's shared one: closing it must
-  // not end the process, and it ends BlueZ's discovery for us on exit. The
-  // handshake runs on GIO's worker thread, so a bus that accepts and then
-  // says nothing is given up on after kCallTimeoutMilliseconds.
-  GMainContext* context = RunLoop::currentRunLoop().context();
-  auto* pending = new PendingConnection;
-  pending->cancellable = g_cancellable_new();
-  g_main_context_push_thread_default(context);
-  g_dbus_connection_new_for_address(
-      address,
-      static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                        G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-      nullptr, pending->cancellable, onBusConnected, pending);
-  g_main_context_pop_thread_default(context);
+  // not end the process, and it ends BlueZ's discovery for us on exit.
+  std::string why;
+  connection_ = connectToBus(address, kCallTimeoutMilliseconds, &why);
   g_free(address);
-  const bool answered = RunLoop::currentRunLoop().runUntilOnSystemClock(
-      [pending] { return pending->done; }, kCallTimeoutMilliseconds / 1000.0);
-  if (!answered) {
-    // The callback frees what is left once the cancelled handshake ends.
-    g_cancellable_cancel(pending->cancellable);
-    pending->abandoned = true;
-    *reason = "the system bus does not answer";
+  if (connection_ == nullptr) {
+    *reason = "the system bus " + why.substr(std::string("the bus ").size());
     return false;
   }
-  connection_ = std::exchange(pending->connection, nullptr);
-  if (connection_ == nullptr) {
-    *reason = std::string("the system bus is not reachable: ") +
-              (pending->error != nullptr ? pending->error->message : "no connection");
-  }
-  pending->release();
-  if (connection_ == nullptr) return false;
-  g_dbus_connection_set_exit_on_close(connection_, FALSE);
+  GMainContext* context = RunLoop::currentRunLoop().context();
 
   // Signals are delivered to the context that is the thread's default when
   // subscribing: the run loop's. Subscribing before reading the objects
@@ -470,6 +448,7 @@ std::vector<DeviceEntry> BluezDeviceSource::entries() const {
     entry.name = !d.alias.empty() ? d.alias : !d.name.empty() ? d.name : record->address;
     entry.address = record->address;
     entry.paired = d.paired;
+    entry.icon = d.icon;
     record->name = entry.name;
     entry.record = std::move(*record);
     const int group = d.paired ? 0 : d.seen != 0 ? 1 : 2;

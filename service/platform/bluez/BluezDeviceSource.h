@@ -59,6 +59,13 @@ class BluezDeviceSource : public DeviceSource {
   [[nodiscard]] bool isSearching() const override;
   // True while started and the adapter in use is switched off.
   [[nodiscard]] bool isPoweredOff() const override;
+  // True while started on a powered adapter.
+  [[nodiscard]] bool canSearch() const override;
+  // Stops the discovery start() or searchAgain() began.
+  void stopSearching() override;
+  // Starts discovery again (after it has ended); a failure leaves
+  // isSearching() false.
+  void searchAgain() override;
 
   static constexpr int kCallTimeoutMilliseconds = 3000;
 
@@ -71,6 +78,7 @@ class BluezDeviceSource : public DeviceSource {
     std::string address;
     std::string alias;
     std::string name;
+    std::string icon;
     bool paired = false;
     bool offersPush = false;
     std::optional<std::int16_t> rssi;

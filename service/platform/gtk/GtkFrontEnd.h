@@ -14,14 +14,17 @@ namespace wendlock {
 class GtkFrontEnd : public FrontEnd {
  public:
   // Only after ensureGtkDisplay() has answered true; see makeGtkFrontEnd().
-  GtkFrontEnd() = default;
+  GtkFrontEnd();
+  ~GtkFrontEnd() override;
 
-  // An error dialog with one OK button; `title` is the window's title.
-  //   showCriticalAlert("Wendlock", "Connection failed.");
-  void showCriticalAlert(const std::string& title, const std::string& message) override;
+  // An error dialog with one OK button: `title` on the window, `message` in
+  // bold, `detail` below it.
+  //   showCriticalAlert("Wendlock", "Connection failed.", "");
+  void showCriticalAlert(const std::string& title, const std::string& message,
+                         const std::string& detail) override;
   // An information dialog with `alternateButton` and `defaultButton`, the
   // latter focused and taken by Enter. Escape or closing the window answers
-  // Default too.
+  // Default too. The message's first paragraph is in bold, the rest below.
   //   showInformationalAlert("Wendlock", text, "Quit", "Help") == Answer::Alternate
   [[nodiscard]] Answer showInformationalAlert(const std::string& title, const std::string& message,
                                               const std::string& defaultButton,
@@ -41,6 +44,15 @@ class GtkFrontEnd : public FrontEnd {
   // entry's record; Escape, Cancel or closing the window answers nullopt.
   [[nodiscard]] std::optional<ServiceRecord> chooseDevice(DeviceSource& source) override;
 
+  // A small window with a spinner, `what` and a Cancel button, which
+  // (like Escape or closing the window) hides it and runs `cancel`.
+  void showSending(const std::string& what, std::function<void()> cancel) override;
+  void endSending() override;
+  // Through the desktop's notification service; nothing without one.
+  void notify(const std::string& summary) override;
+
+  // How long the chooser searches before it offers "Search Again".
+  static constexpr double kChooserSearchSeconds = 30.0;
   // How often the chooser looks at its source. The source's `changed`
   // callback belongs to the caller that started it, so the window reads
   // entries() on this beat and redraws only what changed.
@@ -51,6 +63,12 @@ class GtkFrontEnd : public FrontEnd {
   std::optional<std::size_t> runChooser(DeviceSource& source, std::vector<DeviceEntry>* shown);
 
   bool active_ = false;
+
+ public:
+  struct Sending;
+
+ private:
+  std::unique_ptr<Sending> sending_;
 };
 
 // A GTK front end when a display can be opened (ensureGtkDisplay()), else
