@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <type_traits>
 
 #include "chars/StandardWalk.h"
 #include "chars/TextEncodings.h"
+#include "chars/WorkMemory.h"
 
 namespace orvin {
 namespace {
@@ -30,19 +32,22 @@ constexpr std::array<std::uint8_t, 256> makeValues() {
 constexpr std::array<std::uint8_t, 256> kValues = makeValues();
 
 // Two alphabet characters for each 12-bit value, so that encoding takes
-// one load per pair of characters.
+// one load and one store per pair of characters.
+template <class Char>
 struct Pairs {
-  char pair[4096][2];
+  Char pair[4096][2];
 };
-constexpr Pairs makePairs() {
-  Pairs pairs{};
+template <class Char>
+constexpr Pairs<Char> makePairs() {
+  Pairs<Char> pairs{};
   for (int v = 0; v < 4096; ++v) {
-    pairs.pair[v][0] = kAlphabet[v >> 6];
-    pairs.pair[v][1] = kAlphabet[v & 0x3F];
+    pairs.pair[v][0] = static_cast<Char>(kAlphabet[v >> 6]);
+    pairs.pair[v][1] = static_cast<Char>(kAlphabet[v & 0x3F]);
   }
   return pairs;
 }
-constexpr Pairs kPairs = makePairs();
+template <class Char>
+constexpr Pairs<Char> kPairs = makePairs<Char>();
 
 // For the four characters of a group: each one's bits already in place, or
 // kBadQuad for anything but the alphabet (padding and white space
@@ -139,26 +144,40 @@ std::optional<Bytes> decodeString(const String& base64) {
                          [](const auto* units, NSUInteger n) { return decodeUnits(units, n); });
 }
 
-}  // namespace
+std::size_t encodedLength(std::size_t bytes, bool padded) {
+  const std::size_t rest = bytes % 3;
+  return bytes / 3 * 4 + (rest == 0 ? 0 : padded ? 4 : rest + 1);
+}
 
-std::string base64Encode(std::span<const std::uint8_t> bytes, char pad) {
+// Writes the Base64 of `bytes` (encodedLength characters) to `out`.
+template <class Char>
+void encodeInto(std::span<const std::uint8_t> bytes, Char pad, Char* out) {
   const std::size_t whole = bytes.size() / 3 * 3;
   const std::size_t rest = bytes.size() - whole;
-  std::string text(whole / 3 * 4 + (rest == 0 ? 0 : pad != 0 ? 4 : rest + 1), '\0');
-  char* out = text.data();
   const std::uint8_t* in = bytes.data();
   for (std::size_t i = 0; i < whole; i += 3, out += 4) {
     const std::uint32_t n = (in[i] << 16) | (in[i + 1] << 8) | in[i + 2];
-    std::memcpy(out, kPairs.pair[n >> 12], 2);
-    std::memcpy(out + 2, kPairs.pair[n & 0xFFF], 2);
+    std::memcpy(out, kPairs<Char>.pair[n >> 12], 2 * sizeof(Char));
+    std::memcpy(out + 2, kPairs<Char>.pair[n & 0xFFF], 2 * sizeof(Char));
   }
   if (rest != 0) {
     const std::uint32_t n = (in[whole] << 16) | (rest == 2 ? in[whole + 1] << 8 : 0);
-    *out++ = kAlphabet[n >> 18];
-    *out++ = kAlphabet[(n >> 12) & 0x3F];
-    if (rest == 2) *out++ = kAlphabet[(n >> 6) & 0x3F];
+    *out++ = static_cast<Char>(kAlphabet[n >> 18]);
+    *out++ = static_cast<Char>(kAlphabet[(n >> 12) & 0x3F]);
+    if (rest == 2) *out++ = static_cast<Char>(kAlphabet[(n >> 6) & 0x3F]);
     if (pad != 0) std::fill(out, out + (3 - rest), pad);
   }
+}
+
+void releaseUnits(unichar* units) {
+  releaseWorkMemory(units);
+}
+
+}  // namespace
+
+std::string base64Encode(std::span<const std::uint8_t> bytes, char pad) {
+  std::string text(encodedLength(bytes.size(), pad != 0), '\0');
+  encodeInto(bytes, pad, text.data());
   return text;
 }
 
@@ -171,20 +190,14 @@ std::optional<Bytes> base64Decode(std::string_view base64) {
 }
 
 String encodeBase64Bytes(std::span<const std::uint8_t> bytes, unichar pad) {
-  // A pad beyond Latin-1 cannot be a byte of the compact text; it stays a
-  // UTF-16 string.
   if (bytes.empty()) return String();
-  try {
-    if (pad > 0xFF) {
-      std::u16string text;
-      for (const char c : base64Encode(bytes, 0)) text.push_back(static_cast<char16_t>(c));
-      text.append((3 - bytes.size() % 3) % 3, static_cast<char16_t>(pad));
-      return String(text);
-    }
-    return String::withLatin1(base64Encode(bytes, static_cast<char>(pad)));
-  } catch (const std::bad_alloc&) {
-    return String();
-  }
+  // Written straight into the string's own block: one pass, one allocation.
+  const std::size_t length = encodedLength(bytes.size(), pad != 0);
+  if (length > PTRDIFF_MAX / sizeof(unichar)) return String();
+  auto* units = static_cast<unichar*>(allocateWorkMemory(length * sizeof(unichar)));
+  if (units == nullptr) return String();
+  encodeInto(bytes, pad, units);
+  return String::adoptingCharacters(units, length, releaseUnits);
 }
 
 String encodebase64(const String& text) {
