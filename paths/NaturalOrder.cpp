@@ -2,6 +2,7 @@
 
 #include "chars/ConversionTables.h"
 #include "chars/StandardWalk.h"
+#include "chars/internal/StringSearch.h"
 
 namespace orvin {
 namespace {
@@ -41,9 +42,7 @@ template <class A, class B>
 NSInteger compareUnits(const A* a, NSUInteger m, const B* b, NSUInteger n, const unichar* table) {
   // Equal code units order alike, so the common prefix is skipped, back to
   // the start of a digit run that it ends in (runs compare as a whole).
-  NSUInteger k = 0;
-  const NSUInteger common = m < n ? m : n;
-  while (k < common && a[k] == b[k]) ++k;
+  NSUInteger k = detail::mismatchUnits(a, b, m < n ? m : n);
   if (k == m && m == n) return 0;
   while (k > 0 && isDigit(a[k - 1])) --k;
   NSUInteger i = k;
