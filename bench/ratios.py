@@ -40,6 +40,12 @@ PAIRS = [
     ("BM_NormalizeC_Compact", "BM_NormalizeC_IcuNormalize", "same, compact storage"),
     ("BM_Hash_Utf16", "BM_Hash_StdU16StringView", "`std::hash<String>` vs `std::hash<u16string_view>`"),
     ("BM_Hash_Compact", "BM_Hash_StdU16StringView", "same, compact storage"),
+    ("BM_CountSubstring_Utf16", "BM_CountSubstring_Find",
+     "`countSubstring` vs a `u16string_view::find` loop"),
+    ("BM_CountSubstring_Compact", "BM_CountSubstring_Find", "same, compact storage"),
+    ("BM_ContainsSubstring_Utf16", "BM_ContainsSubstring_Find",
+     "`containsSubstring` vs `u16string_view::find`"),
+    ("BM_ContainsSubstring_Compact", "BM_ContainsSubstring_Find", "same, compact storage"),
 ]
 SIZES = [(1 << 10, "1 KiB"), (1 << 20, "1 MiB"), (1 << 26, "64 MiB")]
 TEXTS = 3

@@ -1,7 +1,5 @@
 #include "paths/CharacterFinding.h"
 
-#include <string>
-
 #include "chars/ConversionTables.h"
 #include "chars/StandardWalk.h"
 
@@ -45,13 +43,24 @@ Result scanFrom(const String& s, NSUInteger start, Result empty, Scan&& scan) {
 // The characters of the punctuation mask, bit 0 first.
 constexpr char16_t kPunctuationBits[] = u".@/?;_*$";
 
+// `s` with every code unit `rewrite` answers for it, in a new string;
+// nil when memory runs out.
+template <class Rewrite>
+String rewritten(const String& s, Rewrite rewrite) {
+  const NSUInteger n = s.length();
+  WorkBuffer out(n);
+  if (!out.ok()) return String();
+  s.getCharacters(out.data(), NSRange{0, n});
+  for (unichar* u = out.data(); u != out.data() + n; ++u) *u = rewrite(*u);
+  return String::withCharacters(out.data(), n);
+}
+
 String rotated(const String& s, unsigned k) {
-  std::u16string out = s.toU16String();
-  for (char16_t& u : out) {
-    if (u >= u'a' && u <= u'z') u = static_cast<char16_t>(u'a' + (u - u'a' + k) % 26);
-    if (u >= u'A' && u <= u'Z') u = static_cast<char16_t>(u'A' + (u - u'A' + k) % 26);
-  }
-  return String(out);
+  return rewritten(s, [k](unichar u) {
+    if (u >= u'a' && u <= u'z') return static_cast<unichar>(u'a' + (u - u'a' + k) % 26);
+    if (u >= u'A' && u <= u'Z') return static_cast<unichar>(u'A' + (u - u'A' + k) % 26);
+    return u;
+  });
 }
 
 }  // namespace
@@ -90,15 +99,16 @@ NSUInteger findOneOf(const String& s, const String& set, NSUInteger start, CaseM
   if (set.isEmpty()) return NSNotFound;
   const unichar* upper = nullptr;
   if (mode == CaseMode::insensitive && (upper = upperCharsTable()) == nullptr) return NSNotFound;
-  const std::u16string wanted = set.toU16String();
   auto fold = [upper](unichar u) { return upper != nullptr ? upper[u] : u; };
-  return scanFrom(s, start, NSNotFound, [&](const auto* units, NSUInteger length) {
-    for (NSUInteger i = start; i < length; ++i) {
-      const unichar here = fold(units[i]);
-      for (const char16_t k : wanted)
-        if (here == fold(k)) return i;
-    }
-    return NSNotFound;
+  return withDirectUnits(set, NSRange{0, set.length()}, [&](const auto* wanted, NSUInteger k) {
+    return scanFrom(s, start, NSNotFound, [&](const auto* units, NSUInteger length) {
+      for (NSUInteger i = start; i < length; ++i) {
+        const unichar here = fold(units[i]);
+        for (NSUInteger w = 0; w < k; ++w)
+          if (here == fold(wanted[w])) return i;
+      }
+      return NSNotFound;
+    });
   });
 }
 
@@ -124,10 +134,8 @@ String stringByReplacingCharacter(const String& s, unichar c, unichar r, CaseMod
   if (s.isEmpty() || c == r) return s;
   const Matcher match(c, mode);
   if (!match.usable || findCharacter(s, c, 0, mode) == NSNotFound) return s;
-  std::u16string out = s.toU16String();
-  for (char16_t& u : out)
-    if (match(u)) u = r;
-  return String(out);
+  const String out = rewritten(s, [&](unichar u) { return match(u) ? r : u; });
+  return out.isNil() ? s : out;
 }
 
 String stringByRotating13(const String& s) {

@@ -99,7 +99,8 @@ bool countLTGT(const String& s, NSUInteger* lt, NSUInteger* gt);
                                     caseSensitive ? CaseMode::sensitive : CaseMode::insensitive);
 }
 
-// ROT13 of the ASCII letters; always a new string, nil for nil.
+// ROT13 of the ASCII letters; always a new string, nil for nil and when
+// memory runs out.
 //   stringByRotating13(u"Hello, World!")  // u"Uryyb, Jbeyq!"
 [[nodiscard]] String stringByRotating13(const String& s);
 // Rotation of the ASCII letters by n mod 26; `s` itself when that is 0.

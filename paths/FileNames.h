@@ -31,8 +31,8 @@ namespace orvin {
 // The strict UTF-8 bytes of `s` (without a terminator) when they and a
 // terminating zero fit `maxLength` bytes; nullopt for nil, for U+0000, for
 // an unpaired surrogate, or when they do not fit.
-//   fileSystemRepresentation(u"Gr\u00FC\u00DFe", 7)  // "Gr\xC3\xBC\xC3\x9F" "e"
-//   fileSystemRepresentation(u"Gr\u00FC\u00DFe", 6)  // nullopt
+//   fileSystemRepresentation(u"Gr\u00FC\u00DFe", 8)  // "Gr\xC3\xBC\xC3\x9F" "e"
+//   fileSystemRepresentation(u"Gr\u00FC\u00DFe", 7)  // nullopt: no room for the zero
 [[nodiscard]] std::optional<std::string> fileSystemRepresentation(const String& s,
                                                                   NSUInteger maxLength);
 

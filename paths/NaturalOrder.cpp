@@ -2,6 +2,7 @@
 
 #include "chars/ConversionTables.h"
 #include "chars/StandardWalk.h"
+#include "chars/internal/StringSearch.h"
 
 namespace orvin {
 namespace {
@@ -14,24 +15,38 @@ NSInteger sign(bool less) {
   return less ? -1 : 1;
 }
 
-// Compares the digit runs a[i, ie) and b[j, je) by value: without leading
-// zeros, the longer run is larger, else the first differing digit decides.
+// Compares the digit runs starting at a[i] and b[j] by value in one pass:
+// without leading zeros, the longer run is larger, else the first
+// differing digit decides. Sets ie and je to the ends of the runs.
 template <class A, class B>
-NSInteger compareRuns(const A* a, NSUInteger i, NSUInteger ie, const B* b, NSUInteger j,
-                      NSUInteger je) {
-  while (i + 1 < ie && a[i] == u'0') ++i;
-  while (j + 1 < je && b[j] == u'0') ++j;
-  if (ie - i != je - j) return sign(ie - i < je - j);
-  for (; i < ie; ++i, ++j) {
-    if (a[i] != b[j]) return sign(a[i] < b[j]);
+NSInteger compareRuns(const A* a, NSUInteger m, NSUInteger i, const B* b, NSUInteger n,
+                      NSUInteger j, NSUInteger& ie, NSUInteger& je) {
+  while (i < m && a[i] == u'0') ++i;
+  while (j < n && b[j] == u'0') ++j;
+  NSInteger first = 0;
+  for (;; ++i, ++j) {
+    const bool moreA = i < m && isDigit(a[i]);
+    const bool moreB = j < n && isDigit(b[j]);
+    if (!moreA || !moreB) {
+      if (moreA != moreB) return moreA ? 1 : -1;
+      break;
+    }
+    if (first == 0 && a[i] != b[j]) first = sign(a[i] < b[j]);
   }
-  return 0;
+  ie = i;
+  je = j;
+  return first;
 }
 
 template <class A, class B>
 NSInteger compareUnits(const A* a, NSUInteger m, const B* b, NSUInteger n, const unichar* table) {
-  NSUInteger i = 0;
-  NSUInteger j = 0;
+  // Equal code units order alike, so the common prefix is skipped, back to
+  // the start of a digit run that it ends in (runs compare as a whole).
+  NSUInteger k = detail::mismatchUnits(a, b, m < n ? m : n);
+  if (k == m && m == n) return 0;
+  while (k > 0 && isDigit(a[k - 1])) --k;
+  NSUInteger i = k;
+  NSUInteger j = k;
   NSInteger zeros = 0;  // the first difference in leading zeros, the last tie-break
   while (i < m && j < n) {
     const unichar x = a[i];
@@ -39,11 +54,9 @@ NSInteger compareUnits(const A* a, NSUInteger m, const B* b, NSUInteger n, const
     const bool digitX = isDigit(x);
     const bool digitY = isDigit(y);
     if (digitX && digitY) {
-      NSUInteger ie = i;
-      NSUInteger je = j;
-      while (ie < m && isDigit(a[ie])) ++ie;
-      while (je < n && isDigit(b[je])) ++je;
-      if (const NSInteger order = compareRuns(a, i, ie, b, j, je)) return order;
+      NSUInteger ie = 0;
+      NSUInteger je = 0;
+      if (const NSInteger order = compareRuns(a, m, i, b, n, j, ie, je)) return order;
       if (zeros == 0 && ie - i != je - j) zeros = sign(ie - i < je - j);
       i = ie;
       j = je;

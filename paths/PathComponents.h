@@ -3,7 +3,8 @@
 //
 // Everything here works on the text alone: nothing looks at the file
 // system, so symbolic links are not resolved ("/a/link/.." gives "/a" even
-// when "link" points elsewhere). nil gives nil (or no components).
+// when "link" points elsewhere). nil gives nil (or no components), and so
+// does running out of memory for a new string.
 #pragma once
 
 #include <vector>

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "chars/internal/MutableStringAccess.h"
 #include "paths/CharacterFinding.h"
 #include "paths/SubstringSearch.h"
 #include "strings/RemovingCharacters.h"
@@ -31,14 +32,16 @@ String stringByReplacingString(const String& s, const String& target, const Stri
 }
 
 NSUInteger replaceCharacter(MutableString& s, unichar c, unichar r, CaseMode mode) {
-  std::u16string text;
+  NSUInteger i = findCharacter(s, c, mode);
+  if (i == NSNotFound) return 0;
+  // Copies sharing the text keep it: the units are made our own first.
+  unichar* units = detail::MutableStringAccess::uniqueCharacters(s);
+  if (units == nullptr) return 0;
   NSUInteger count = 0;
-  for (NSUInteger i = findCharacter(s, c, mode); i != NSNotFound;
-       i = findCharacter(s, c, i + 1, mode)) {
-    if (count++ == 0) text = s.toU16String();
-    text[i] = r;
+  for (; i != NSNotFound; i = findCharacter(s, c, i + 1, mode)) {
+    units[i] = r;
+    ++count;
   }
-  if (count != 0) s.setString(String(text));
   return count;
 }
 

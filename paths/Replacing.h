@@ -31,7 +31,8 @@ namespace orvin {
                                              const String& replacement,
                                              CaseMode mode = CaseMode::sensitive);
 
-// In place; each answers the number of replacements.
+// In place; each answers the number of replacements, 0 (with the text
+// unchanged) when memory runs out.
 NSUInteger replaceCharacter(MutableString& s, unichar c, unichar r,
                             CaseMode mode = CaseMode::sensitive);
 NSUInteger replaceString(MutableString& s, const String& target, const String& replacement,

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <map>
+#include <new>
 #include <numeric>
 #include <string>
 #include <string_view>
@@ -126,19 +127,29 @@ Words wordsOf(std::u16string_view text) {
 
 }  // namespace
 
+// The word counts, sentence lists and the text's copy live in standard
+// containers: running out of memory there answers nil, as for no text.
 String summarizeInSentences(const String& text, NSUInteger count) {
-  const std::u16string all = text.toU16String();
-  std::vector<std::u16string_view> sentences;
-  for (const std::u16string_view p : paragraphsOf(all)) {
-    const auto more = sentencesOf(p);
-    sentences.insert(sentences.end(), more.begin(), more.end());
+  try {
+    const std::u16string all = text.toU16String();
+    std::vector<std::u16string_view> sentences;
+    for (const std::u16string_view p : paragraphsOf(all)) {
+      const auto more = sentencesOf(p);
+      sentences.insert(sentences.end(), more.begin(), more.end());
+    }
+    return best(sentences, wordsOf(all), count, u" ");
+  } catch (const std::bad_alloc&) {
+    return String();
   }
-  return best(sentences, wordsOf(all), count, u" ");
 }
 
 String summarizeInParagraphs(const String& text, NSUInteger count) {
-  const std::u16string all = text.toU16String();
-  return best(paragraphsOf(all), wordsOf(all), count, u"\n\n");
+  try {
+    const std::u16string all = text.toU16String();
+    return best(paragraphsOf(all), wordsOf(all), count, u"\n\n");
+  } catch (const std::bad_alloc&) {
+    return String();
+  }
 }
 
 }  // namespace orvin

@@ -15,10 +15,11 @@
 ORVIN_PUBLIC_BEGIN
 namespace orvin {
 
-// The best min(count, found) sentences; nil when the text has none.
+// The best min(count, found) sentences; nil when the text has none and
+// when memory runs out.
 //   summarizeInSentences(u"Cats purr. Dogs bark. Cats nap.", 1)  // u"Cats purr."
 [[nodiscard]] String summarizeInSentences(const String& text, NSUInteger count);
-// The best min(count, found) paragraphs; nil when the text has none.
+// The best min(count, found) paragraphs; nil as above.
 [[nodiscard]] String summarizeInParagraphs(const String& text, NSUInteger count);
 
 }  // namespace orvin

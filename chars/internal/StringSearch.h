@@ -6,6 +6,7 @@
 // a find-and-replace reads its text once instead of once per match.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
@@ -23,6 +24,17 @@ template <class A, class B>
     // Whole blocks through memcmp; the differing block unit by unit.
     constexpr NSUInteger kBlock = 256;
     while (i + kBlock <= n && std::memcmp(a + i, b + i, kBlock * sizeof(A)) == 0) i += kBlock;
+    // Then eight bytes at a time: short texts (names, keys) differ early.
+    if constexpr (std::endian::native == std::endian::little) {
+      constexpr NSUInteger kWord = 8 / sizeof(A);
+      for (; i + kWord <= n; i += kWord) {
+        std::uint64_t x;
+        std::uint64_t y;
+        std::memcpy(&x, a + i, 8);
+        std::memcpy(&y, b + i, 8);
+        if (x != y) return i + static_cast<NSUInteger>(std::countr_zero(x ^ y)) / (8 * sizeof(A));
+      }
+    }
   } else {
     // Branch-free blocks, so the compiler can widen and compare in vectors.
     constexpr NSUInteger kBlock = 32;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "chars/internal/TestHooks.h"
 #include "tests/StorageForms.h"
 
 namespace orvin {
@@ -122,6 +123,18 @@ TEST_P(CharacterScans, ReplacingAndRotating) {
   EXPECT_TRUE(stringByRotating(hello, 52).isIdenticalTo(hello));
   EXPECT_TRUE(stringByRotating13(String()).isNil());
   EXPECT_EQ(textOf(stringByRotating13(make(u""))), u"");
+}
+
+// A text above 256 code units needs heap work memory: without it ROT13
+// answers nil and replacing answers the text itself.
+TEST_P(CharacterScans, WithoutMemory) {
+  const String text = make(std::u16string(300, u'a'));
+  testhooks::failNextWorkAllocations(1);
+  EXPECT_TRUE(stringByRotating13(text).isNil());
+  testhooks::failNextWorkAllocations(1);
+  EXPECT_TRUE(stringByReplacingCharacter(text, u'a', u'b').isIdenticalTo(text));
+  testhooks::resetWorkAllocationFailures();
+  EXPECT_EQ(textOf(stringByRotating13(text)), std::u16string(300, u'n'));
 }
 
 INSTANTIATE_FORMS(CharacterScans);
