@@ -29,9 +29,9 @@ constexpr std::uint16_t kRequestedMaxPacketLength = 512;
 constexpr std::uint16_t kFallbackChunkSize = 512;
 constexpr int kMostWaitTicks = 60;
 constexpr double kTickSeconds = 1.0;
-// After Cancel, how long the answer in flight may take before the link is
-// closed without a Disconnect.
-constexpr int kCancelTicks = 3;
+// After a Cancel or a refusal, how long the Disconnect may take before the
+// link is closed without its answer.
+constexpr int kEndingTicks = 3;
 // Characters of the first line the chooser shows.
 constexpr glong kPreviewCharacters = 60;
 // The user default that holds the target last delivered to.
@@ -197,17 +197,20 @@ void Wendlock::doSendToService(orvin::Pasteboard& pasteboard, const String& /*us
   frontEnd().showSending(
       orvin::stringWithFormat(localizedText(u"Sending to %@…"), {displayName(record)}).toUtf8(),
       [this] { cancel(); });
-  int cancelledAt = -1;
+  // After a Cancel or a refusal only the Disconnect's answer is awaited, and
+  // not for long: a device that refused may never answer it.
+  int endingAt = -1;
   for (int tick = 0; mOBEXSessionRef != nullptr && tick < kMostWaitTicks; ++tick) {
     RunLoop::currentRunLoop().runUntilDate(orvin::Date::dateWithTimeIntervalSinceNow(kTickSeconds));
-    if (mCancelled && cancelledAt < 0) cancelledAt = tick;
-    if (cancelledAt >= 0 && tick - cancelledAt >= kCancelTicks) break;
+    if ((mCancelled || mDeclined) && endingAt < 0) endingAt = tick;
+    if (endingAt >= 0 && tick - endingAt >= kEndingTicks) break;
   }
   frontEnd().endSending();
 
-  if (mCancelled) {
+  if (mCancelled || mDeclined) {
     if (mOBEXSessionRef != nullptr) OBEXSessionDelete(mOBEXSessionRef);
     mOBEXSessionRef = nullptr;
+    if (mDeclined) announceEnd();
     releaseDataItems();
     terminate();
     return;
