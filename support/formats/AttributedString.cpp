@@ -59,13 +59,23 @@ std::optional<AttributedString> AttributedString::withRuns(const String& text,
   AttributedString result;
   result.text_ = MutableString(text);
   const NSUInteger length = result.text_.length();
+  // Checked and merged in place, so a long list is never held twice.
   NSUInteger next = 0;
+  std::size_t kept = 0;
   for (AttributeRun& run : runs) {
     if (run.range.location != next || !rangeFitsLength(run.range, length)) return std::nullopt;
-    pushRun(result.runs_, run.range, normalized(std::move(run.attributes)));
     next = NSMaxRange(run.range);
+    if (run.range.length == 0) continue;
+    run.attributes = normalized(std::move(run.attributes));
+    if (kept > 0 && runs[kept - 1].attributes == run.attributes) {
+      runs[kept - 1].range.length += run.range.length;
+    } else if (&runs[kept++] != &run) {
+      runs[kept - 1] = std::move(run);
+    }
   }
   if (next != length) return std::nullopt;
+  runs.resize(kept);
+  result.runs_ = std::move(runs);
   return result;
 }
 

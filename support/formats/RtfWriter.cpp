@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "chars/PlatformException.h"
+#include "support/internal/SymbolFonts.h"
 
 namespace orvin {
 namespace {
@@ -20,8 +21,16 @@ long long twips(double points) {
 }
 
 // Writes one code unit of text. `previous` is the unit before it, so that a
-// "\r\n" pair ends one paragraph, not two.
-void appendCharacter(std::string& out, char16_t c, char16_t previous) {
+// "\r\n" pair ends one paragraph, not two. In a symbol font every printable
+// ASCII character goes as \uN: a reader takes that font's bytes as its
+// pictures (Symbol's "a" is an alpha).
+void appendCharacter(std::string& out, char16_t c, char16_t previous, bool symbolFont = false) {
+  if (symbolFont && c >= 0x20 && c < 0x7F) {
+    out += "\\u";
+    appendNumber(out, c);
+    out += '?';
+    return;
+  }
   switch (c) {
     case u'\\':
     case u'{':
@@ -144,6 +153,9 @@ std::optional<std::string> writeRTF(const AttributedString& text, NSRange range,
           a.fontName.isEmpty() ? fonts.end() : std::find(fonts.begin(), fonts.end(), a.fontName);
       const bool sized = a.fontSize > 0 && std::isfinite(a.fontSize);
       const bool styled = a.bold || a.italic || a.underline || sized || fontIt != fonts.end();
+      const bool symbolFont =
+          fontIt != fonts.end() &&
+          detail::symbolFontFor(fontIt->toU16String(), 0) != detail::SymbolFont::None;
       if (styled) {
         out += '{';
         if (a.bold) out += "\\b";
@@ -170,7 +182,7 @@ std::optional<std::string> writeRTF(const AttributedString& text, NSRange range,
             out += '}';
           }
         }
-        appendCharacter(out, c, previous);
+        appendCharacter(out, c, previous, symbolFont);
         previous = c;
       }
       if (styled) out += '}';
