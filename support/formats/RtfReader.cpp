@@ -11,6 +11,7 @@
 #include <map>
 #include <new>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -563,7 +564,12 @@ class Reader {
  public:
   // `plain`: only the characters, no runs, and \line as "\n".
   Reader(std::string_view data, const RtfAttachmentLookup& lookup, bool plain)
-      : in_(data), lookup_(lookup), plain_(plain), text_(data.size()) {}
+      : in_(data), lookup_(lookup), plain_(plain), text_(data.size()) {
+    // A run takes three bytes of RTF at least ("{\b x}y" is two): room for
+    // them all up front, so the list never moves while it grows. Pages never
+    // written are never taken from the system.
+    if (!plain_) starts_.reserve(data.size() / 3 + 16);
+  }
 
   // Reads the document; false when it is not RTF.
   bool read(DocumentAttributes* documentAttributes) {
@@ -603,7 +609,8 @@ class Reader {
   }
 
   String takeText() { return text_.take(); }
-  std::vector<AttributeRun> takeRuns() { return std::move(runs_); }
+  std::vector<TextAttributes> takeStyles() { return std::move(styles_); }
+  std::vector<RunStart> takeRunStarts() { return std::move(starts_); }
 
  private:
   bool skipToHeader() {
@@ -1214,21 +1221,39 @@ class Reader {
     if (c == NSAttachmentCharacter && pendingAttachment_ != nullptr) {
       TextAttributes a = currentAttributes();
       a.attachment = std::move(pendingAttachment_);
-      runs_.push_back(AttributeRun{NSRange{text_.size(), 1}, std::move(a)});
+      styles_.push_back(std::move(a));
+      starts_.push_back(RunStart{text_.size(), static_cast<std::uint32_t>(styles_.size() - 1)});
       text_.push_back(c);
       attributesDirty_ = true;
+      lastStyleKey_ = kNoStyleKey;  // the next character starts a run of its own
       return;
     }
     pendingAttachment_.reset();
-    if (attributesDirty_ || runs_.empty()) {
-      TextAttributes a = currentAttributes();
-      if (runs_.empty() || !(runs_.back().attributes == a)) {
-        runs_.push_back(AttributeRun{NSRange{text_.size(), 0}, std::move(a)});
+    if (attributesDirty_ || starts_.empty()) {
+      const std::uint64_t key = styleKey();
+      if (starts_.empty() || key != lastStyleKey_) {
+        starts_.push_back(RunStart{text_.size(), styleFor(key)});
+        lastStyleKey_ = key;
       }
       attributesDirty_ = false;
     }
     text_.push_back(c);
-    ++runs_.back().range.length;
+  }
+
+  // The style of the current group as one number: flags, size and font.
+  [[nodiscard]] std::uint64_t styleKey() const {
+    const int font = cur_.font >= 0 ? cur_.font : defaultFont_;
+    return (cur_.bold ? 1u : 0u) | (cur_.italic ? 2u : 0u) | (cur_.underline ? 4u : 0u) |
+           static_cast<std::uint64_t>(static_cast<std::uint16_t>(cur_.halfPoints)) << 3 |
+           static_cast<std::uint64_t>(static_cast<std::uint32_t>(font)) << 32;
+  }
+
+  // The index of the style of `key`, made on first use.
+  std::uint32_t styleFor(std::uint64_t key) {
+    const auto [it, added] =
+        styleIndex_.try_emplace(key, static_cast<std::uint32_t>(styles_.size()));
+    if (added) styles_.push_back(currentAttributes());
+    return it->second;
   }
 
   TextAttributes currentAttributes() const {
@@ -1293,8 +1318,13 @@ class Reader {
   Numbering footnoteNumbering_ = Numbering::Arabic;
   Numbering endnoteNumbering_ = Numbering::Arabic;
 
+  static constexpr std::uint64_t kNoStyleKey = ~std::uint64_t{0};
+
   UnitBuffer text_;
-  std::vector<AttributeRun> runs_;
+  std::vector<RunStart> starts_;
+  std::vector<TextAttributes> styles_;
+  std::unordered_map<std::uint64_t, std::uint32_t> styleIndex_;
+  std::uint64_t lastStyleKey_ = kNoStyleKey;
   bool attributesDirty_ = true;
   std::u16string attachmentName_;
   std::shared_ptr<const TextAttachment> pendingAttachment_;
@@ -1311,7 +1341,8 @@ std::optional<AttributedString> readRTF(std::string_view data,
     if (!reader.read(&doc)) return std::nullopt;
     const String text = reader.takeText();
     if (text.isNil()) return std::nullopt;
-    std::optional<AttributedString> result = AttributedString::withRuns(text, reader.takeRuns());
+    std::optional<AttributedString> result =
+        AttributedString::withRunStarts(text, reader.takeStyles(), reader.takeRunStarts());
     if (!result || result->length() != text.length()) return std::nullopt;
     if (documentAttributes != nullptr) *documentAttributes = std::move(doc);
     return result;

@@ -103,7 +103,7 @@ std::optional<std::string> writeRTF(const AttributedString& text, NSRange range,
     const std::u16string units = text.string().substring(range).toU16String();
     struct Piece {
       NSRange range;  // within `units`
-      const TextAttributes* attributes;
+      TextAttributes attributes;
     };
     std::vector<Piece> pieces;
     std::vector<String> fonts;
@@ -111,7 +111,7 @@ std::optional<std::string> writeRTF(const AttributedString& text, NSRange range,
       const NSUInteger start = std::max(run.range.location, range.location);
       const NSUInteger end = std::min(NSMaxRange(run.range), NSMaxRange(range));
       if (start >= end) continue;
-      pieces.push_back(Piece{NSRange{start - range.location, end - start}, &run.attributes});
+      pieces.push_back(Piece{NSRange{start - range.location, end - start}, run.attributes});
       const String& name = run.attributes.fontName;
       if (!name.isEmpty() && std::find(fonts.begin(), fonts.end(), name) == fonts.end()) {
         fonts.push_back(name);
@@ -148,7 +148,7 @@ std::optional<std::string> writeRTF(const AttributedString& text, NSRange range,
 
     char16_t previous = 0;
     for (const Piece& piece : pieces) {
-      const TextAttributes& a = *piece.attributes;
+      const TextAttributes& a = piece.attributes;
       const auto fontIt =
           a.fontName.isEmpty() ? fonts.end() : std::find(fonts.begin(), fonts.end(), a.fontName);
       const bool sized = a.fontSize > 0 && std::isfinite(a.fontSize);
