@@ -69,7 +69,7 @@ class AttributedString;
 // The runs of a text, read in order as AttributeRun values (each made on
 // the way: keep the view's text alive while iterating).
 //   for (const AttributeRun& run : s.runs()) use(run.range, run.attributes);
-class ORVIN_EXPORT AttributeRuns {
+class AttributeRuns {
  public:
   class iterator {
    public:
