@@ -6,6 +6,8 @@
 #   *.fodt   flat OpenDocument sources, written by hand (LibreOffice)
 #   *.text   a UTF-8 plain-text source (LibreOffice)
 #   *.html   HTML sources, written by hand (AbiWord)
+#   *-source.rtf  RTF written by hand as Word writes it, for AbiWord to
+#            read and write again (AbiWord)
 #   *.rtf    LibreOffice's RTF of each source
 #   *.txt    LibreOffice's own plain text of the same source (UTF-8)
 #
@@ -29,6 +31,10 @@ done
 for source in *.html; do
   abiword --to=rtf "$source"
   abiword --to=txt "$source"
+done
+for source in *-source.rtf; do
+  abiword --to=rtf -o "${source%-source.rtf}.rtf" "$source"
+  abiword --to=txt -o "${source%-source.rtf}.txt" "$source"
 done
 soffice --version
 abiword --version

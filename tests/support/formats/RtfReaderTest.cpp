@@ -266,6 +266,10 @@ TEST(RtfReader, PlainTextMatchesTheWritingProgram) {
             u"Griechisch: αβγ Ende.\n");
   EXPECT_EQ(readRTFCharacters(fixture("abiword-link.rtf"), nullptr).toU16String().substr(0, 29),
             u"Siehe Verweistext und weiter.");
+  // AbiWord keeps Symbol and Wingdings by name only (\fcharset0); its own
+  // text leaves their bytes as Latin letters ("abg §").
+  EXPECT_EQ(readRTFCharacters(fixture("abiword-symbol.rtf"), nullptr),
+            String(u"Griechisch: αβγ und ▪ Ende.\n"));
 }
 
 TEST(RtfReader, LibreOfficeStylesSurvive) {
