@@ -1,6 +1,8 @@
 // Reads arbitrary bytes as RTF and as RTFD. Whatever reads must write and read
 // back: the first round trip may only settle line ends (CR, CR LF and U+2029
-// become "\n"), and from then on text and runs stay exactly the same.
+// become "\n"), and from then on text and runs stay exactly the same. The
+// plain-character read must agree with the attributed one (\line aside,
+// which it gives as "\n"). Run with -dict=fuzz/rtf_reader_fuzz.dict.
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
@@ -8,6 +10,8 @@
 #include <string_view>
 
 #include "support/formats/AttributedString.h"
+#include "support/formats/RtfReader.h"
+#include "support/formats/Rtfd.h"
 
 using orvin::AttributedString;
 using orvin::DocumentAttributes;
@@ -34,8 +38,20 @@ std::optional<AttributedString> again(const AttributedString& s, bool rtfd) {
               : AttributedString::initWithRTF(*bytes, nullptr);
 }
 
-void check(const std::optional<AttributedString>& first, bool rtfd) {
+void check(const std::optional<AttributedString>& first, const orvin::String& characters,
+           bool rtfd) {
+  if (first.has_value() != !characters.isNil()) std::abort();
   if (!first) return;
+  // A \uN of U+2028 stays in both; only \line differs.
+  auto lineFeeds = [](std::u16string text) {
+    for (char16_t& c : text) {
+      if (c == u'\u2028') c = u'\n';
+    }
+    return text;
+  };
+  if (lineFeeds(characters.toU16String()) != lineFeeds(first->string().toU16String())) {
+    std::abort();
+  }
   NSRange covered{0, 0};
   for (const auto& run : first->runs()) {
     if (run.range.location != covered.length || run.range.length == 0) std::abort();
@@ -57,7 +73,9 @@ void check(const std::optional<AttributedString>& first, bool rtfd) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   DocumentAttributes doc;
-  check(AttributedString::initWithRTF(bytes, &doc), false);
-  check(AttributedString::initWithRTFD(bytes, &doc), true);
+  check(AttributedString::initWithRTF(bytes, &doc), orvin::readRTFCharacters(bytes, nullptr),
+        false);
+  check(AttributedString::initWithRTFD(bytes, &doc), orvin::readRTFDCharacters(bytes, nullptr),
+        true);
   return 0;
 }

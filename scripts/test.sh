@@ -83,7 +83,8 @@ for target in "$root"/build/fuzz/fuzz/*_fuzz; do
   corpus="$root/fuzz/corpus/$(basename "$target")"
   work="$root/build/fuzz/corpus/$(basename "$target")"
   mkdir -p "$work"
-  "$target" -max_total_time=20 -rss_limit_mb=2048 "$work" \
+  dict="$root/fuzz/$(basename "$target").dict"
+  "$target" -max_total_time=20 -rss_limit_mb=2048 $( [ -f "$dict" ] && echo "-dict=$dict" ) "$work" \
     $( [ -d "$corpus" ] && echo "$corpus" ) 2>&1 | tail -n 2
 done
 

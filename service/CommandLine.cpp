@@ -16,9 +16,6 @@
 namespace wendlock {
 namespace {
 
-// More than any text that fits one push; refuses to read without end.
-constexpr std::size_t kMostSourceBytes = 16u << 20;
-
 // A localized message with its arguments filled in.
 //   format(localized("unknown argument: %s"), {"--bogus"})
 std::string format(const std::string& localizedFormat,

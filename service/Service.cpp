@@ -9,6 +9,8 @@
 #include "service/platform/Workspace.h"
 #include "strings/Lines.h"
 #include "support/Log.h"
+#include "support/formats/RtfReader.h"
+#include "support/formats/Rtfd.h"
 
 namespace wendlock {
 namespace {
@@ -48,11 +50,16 @@ Text Service::getStringOfPboard(Pasteboard& pasteboard, bool attributed,
   if (documentAttributes != nullptr) documentAttributes->reset();
 
   std::optional<AttributedString> rich;
+  String characters;  // read without attributes: no style runs are built
   bool richTried = false;
   orvin::DocumentAttributes attributes;
   if (declares(types, orvin::NSRTFDPboardType)) {
     if (const auto data = pasteboard.dataForType(String(orvin::NSRTFDPboardType))) {
-      rich = AttributedString::initWithRTFD(asText(*data), &attributes);
+      if (attributed) {
+        rich = AttributedString::initWithRTFD(asText(*data), &attributes);
+      } else {
+        characters = orvin::readRTFDCharacters(asText(*data), &attributes);
+      }
       richTried = true;
     }
   }
@@ -60,13 +67,17 @@ Text Service::getStringOfPboard(Pasteboard& pasteboard, bool attributed,
   // string: RTF is not tried.
   if (!richTried && declares(types, orvin::NSRTFPboardType)) {
     if (const auto data = pasteboard.dataForType(String(orvin::NSRTFPboardType))) {
-      rich = AttributedString::initWithRTF(asText(*data), &attributes);
+      if (attributed) {
+        rich = AttributedString::initWithRTF(asText(*data), &attributes);
+      } else {
+        characters = orvin::readRTFCharacters(asText(*data), &attributes);
+      }
     }
   }
-  if (rich) {
+  if (rich || !characters.isNil()) {
     if (documentAttributes != nullptr) *documentAttributes = attributes;
-    if (attributed) return *rich;
-    return rich->string();
+    if (rich) return *rich;
+    return characters;
   }
   if (declares(types, orvin::NSStringPboardType)) {
     const String plain = pasteboard.stringForType(String(orvin::NSStringPboardType));

@@ -25,7 +25,8 @@ class Service {
   [[nodiscard]] bool hasPerformedService() const noexcept { return didPerformService_; }
 
   // The selection: RTFD, then RTF, then the plain string. With `attributed`
-  // false a rich text comes back as its plain characters. Marks the request
+  // false a rich text comes back as its plain characters, read without
+  // building style runs, and a soft line break (\line) in it as "\n". Marks the request
   // performed, even when nothing is found (no text). *documentAttributes,
   // when given, is reset and then filled by a rich-text read.
   //   Text t = getStringOfPboard(pb, false);  // a String, or no text

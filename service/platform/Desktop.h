@@ -4,6 +4,7 @@
 // run in a terminal or a script never pays for loading the toolkit.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -15,6 +16,10 @@ namespace wendlock {
 class FrontEnd;
 
 enum class DesktopSelection { Primary, Clipboard };
+
+// The most bytes of text a request takes from any source (a file, standard
+// input, a selection): more than one push carries, and a bound on reading.
+inline constexpr std::size_t kMostSourceBytes = 16u << 20;
 
 class Desktop {
  public:

@@ -4,11 +4,16 @@
 // named file's bytes) sits on a U+FFFC OBJECT REPLACEMENT CHARACTER.
 //
 // Runs tile the text: contiguous, non-empty, and no two neighbours share
-// attributes. Ranges count UTF-16 code units; a range or index outside the
+// attributes. They are kept compact: a run is where it starts and which of
+// the text's distinct styles it has (16 bytes), so a style (its font name
+// with it) is held once however many runs share it. Ranges count UTF-16
+// code units; a range or index outside the
 // text raises NSRangeException (chars/PlatformException.h), as the platform
 // does. Everything else that fails is a result (nullopt).
 #pragma once
 
+#include <cstdint>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
@@ -52,6 +57,58 @@ struct AttributeRun {
   friend bool operator==(const AttributeRun&, const AttributeRun&) = default;
 };
 
+// A run as stored: where it starts and the index of its style.
+struct RunStart {
+  NSUInteger location;
+  std::uint32_t style;
+  friend bool operator==(const RunStart&, const RunStart&) = default;
+};
+
+class AttributedString;
+
+// The runs of a text, read in order as AttributeRun values (each made on
+// the way: keep the view's text alive while iterating).
+//   for (const AttributeRun& run : s.runs()) use(run.range, run.attributes);
+class AttributeRuns {
+ public:
+  class iterator {
+   public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = AttributeRun;
+    using difference_type = std::ptrdiff_t;
+    using pointer = void;
+    using reference = AttributeRun;
+    iterator() = default;
+    iterator(const AttributeRuns* runs, std::size_t index) : runs_(runs), index_(index) {}
+    AttributeRun operator*() const { return (*runs_)[index_]; }
+    iterator& operator++() {
+      ++index_;
+      return *this;
+    }
+    iterator operator++(int) {
+      iterator before = *this;
+      ++index_;
+      return before;
+    }
+    friend bool operator==(const iterator& a, const iterator& b) { return a.index_ == b.index_; }
+
+   private:
+    const AttributeRuns* runs_ = nullptr;
+    std::size_t index_ = 0;
+  };
+
+  explicit AttributeRuns(const AttributedString& text) : text_(&text) {}
+  [[nodiscard]] std::size_t size() const noexcept;
+  [[nodiscard]] bool empty() const noexcept { return size() == 0; }
+  // The run at `index` (< size()).
+  [[nodiscard]] AttributeRun operator[](std::size_t index) const;
+  [[nodiscard]] iterator begin() const { return iterator(this, 0); }
+  [[nodiscard]] iterator end() const { return iterator(this, size()); }
+
+ private:
+  const AttributedString* text_;
+};
+
 // What a rich-text document says about itself beyond its characters. Unset
 // values stay nullopt/nil. Paper and margins in points.
 struct DocumentAttributes {
@@ -86,6 +143,13 @@ class AttributedString {
   //   AttributedString::withRuns(u"ab", {{{0, 1}, bold}, {{1, 1}, {}}})
   [[nodiscard]] static std::optional<AttributedString> withRuns(const String& text,
                                                                 std::vector<AttributeRun> runs);
+  // Text from its styles and where each run starts, the stored form itself
+  // (taken over, not copied): starts ascending from 0, each naming a style.
+  // Neighbours of equal style merge. nullopt when a start is out of order or
+  // past the end, or a style index is out of range.
+  //   AttributedString::withRunStarts(u"ab", {plain, bold}, {{0, 0}, {1, 1}})
+  [[nodiscard]] static std::optional<AttributedString> withRunStarts(
+      const String& text, std::vector<TextAttributes> styles, std::vector<RunStart> starts);
   // One U+FFFC carrying `attachment`.
   //   AttributedString::withAttachment({u"a.png", pngBytes}).containsAttachments()  // true
   [[nodiscard]] static AttributedString withAttachment(TextAttachment attachment);
@@ -105,7 +169,7 @@ class AttributedString {
   //   s.string()  // u"Grüße"
   [[nodiscard]] String string() const { return text_; }
   [[nodiscard]] NSUInteger length() const noexcept { return text_.length(); }
-  [[nodiscard]] const std::vector<AttributeRun>& runs() const noexcept { return runs_; }
+  [[nodiscard]] AttributeRuns runs() const noexcept { return AttributeRuns(*this); }
 
   // The attributes at `index`, and in *effectiveRange (when given) the run
   // holding them. NSRangeException when index >= length().
@@ -135,9 +199,16 @@ class AttributedString {
   friend ORVIN_EXPORT bool operator==(const AttributedString& a, const AttributedString& b);
 
  protected:
+  friend class AttributeRuns;
+  // The runs spelled out, and back (they must tile the text, merged).
+  [[nodiscard]] std::vector<AttributeRun> expandedRuns() const;
+  void setRuns(const std::vector<AttributeRun>& runs);
+  [[nodiscard]] NSRange rangeOfRun(std::size_t index) const;
+
   // Text and runs are edited together; runs always tile text_.
   MutableString text_;
-  std::vector<AttributeRun> runs_;
+  std::vector<RunStart> runs_;
+  std::vector<TextAttributes> styles_;  // the distinct styles runs_ names
 };
 
 class MutableAttributedString : public AttributedString {

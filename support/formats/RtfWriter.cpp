@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "chars/PlatformException.h"
+#include "support/internal/SymbolFonts.h"
 
 namespace orvin {
 namespace {
@@ -20,8 +21,16 @@ long long twips(double points) {
 }
 
 // Writes one code unit of text. `previous` is the unit before it, so that a
-// "\r\n" pair ends one paragraph, not two.
-void appendCharacter(std::string& out, char16_t c, char16_t previous) {
+// "\r\n" pair ends one paragraph, not two. In a symbol font every printable
+// ASCII character goes as \uN: a reader takes that font's bytes as its
+// pictures (Symbol's "a" is an alpha).
+void appendCharacter(std::string& out, char16_t c, char16_t previous, bool symbolFont = false) {
+  if (symbolFont && c >= 0x20 && c < 0x7F) {
+    out += "\\u";
+    appendNumber(out, c);
+    out += '?';
+    return;
+  }
   switch (c) {
     case u'\\':
     case u'{':
@@ -94,7 +103,7 @@ std::optional<std::string> writeRTF(const AttributedString& text, NSRange range,
     const std::u16string units = text.string().substring(range).toU16String();
     struct Piece {
       NSRange range;  // within `units`
-      const TextAttributes* attributes;
+      TextAttributes attributes;
     };
     std::vector<Piece> pieces;
     std::vector<String> fonts;
@@ -102,7 +111,7 @@ std::optional<std::string> writeRTF(const AttributedString& text, NSRange range,
       const NSUInteger start = std::max(run.range.location, range.location);
       const NSUInteger end = std::min(NSMaxRange(run.range), NSMaxRange(range));
       if (start >= end) continue;
-      pieces.push_back(Piece{NSRange{start - range.location, end - start}, &run.attributes});
+      pieces.push_back(Piece{NSRange{start - range.location, end - start}, run.attributes});
       const String& name = run.attributes.fontName;
       if (!name.isEmpty() && std::find(fonts.begin(), fonts.end(), name) == fonts.end()) {
         fonts.push_back(name);
@@ -139,11 +148,14 @@ std::optional<std::string> writeRTF(const AttributedString& text, NSRange range,
 
     char16_t previous = 0;
     for (const Piece& piece : pieces) {
-      const TextAttributes& a = *piece.attributes;
+      const TextAttributes& a = piece.attributes;
       const auto fontIt =
           a.fontName.isEmpty() ? fonts.end() : std::find(fonts.begin(), fonts.end(), a.fontName);
       const bool sized = a.fontSize > 0 && std::isfinite(a.fontSize);
       const bool styled = a.bold || a.italic || a.underline || sized || fontIt != fonts.end();
+      const bool symbolFont =
+          fontIt != fonts.end() &&
+          detail::symbolFontFor(fontIt->toU16String(), 0) != detail::SymbolFont::None;
       if (styled) {
         out += '{';
         if (a.bold) out += "\\b";
@@ -170,7 +182,7 @@ std::optional<std::string> writeRTF(const AttributedString& text, NSRange range,
             out += '}';
           }
         }
-        appendCharacter(out, c, previous);
+        appendCharacter(out, c, previous, symbolFont);
         previous = c;
       }
       if (styled) out += '}';

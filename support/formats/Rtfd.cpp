@@ -186,4 +186,20 @@ std::optional<std::string> writeRTFD(const AttributedString& text, NSRange range
   }
 }
 
+String readRTFDCharacters(std::string_view data, DocumentAttributes* documentAttributes) {
+  const std::optional<std::vector<RtfdEntry>> entries = unflattenRTFD(data);
+  if (!entries) return String();
+  for (const RtfdEntry& e : *entries) {
+    if (e.name != kRtfdTextEntryName) continue;
+    DocumentAttributes doc;
+    String text = readRTFCharacters(e.contents, &doc);
+    if (!text.isNil() && documentAttributes != nullptr) {
+      doc.documentType = NSRTFDTextDocumentType;
+      *documentAttributes = std::move(doc);
+    }
+    return text;
+  }
+  return String();
+}
+
 }  // namespace orvin

@@ -62,6 +62,12 @@ struct RtfdEntry {
 [[nodiscard]] std::optional<AttributedString> readRTFD(std::string_view data,
                                                        DocumentAttributes* documentAttributes);
 
+// The plain characters of RTFD bytes (see readRTFCharacters); nil where
+// readRTFD answers nullopt.
+//   readRTFDCharacters(rtfdBytes, nullptr)
+[[nodiscard]] String readRTFDCharacters(std::string_view data,
+                                        DocumentAttributes* documentAttributes);
+
 // RTFD bytes of `range`: TXT.rtf first, then one entry per attachment.
 // Entry names come from the attachments' file names, made safe ("/" and NUL
 // become "_", an empty name "Attachment") and unique ("a.png", "a 2.png").

@@ -160,12 +160,15 @@ std::unique_ptr<Child> startXclip(const std::string& selection, std::string_view
 }
 
 std::unique_ptr<Child> startOwner(const std::string& selection,
-                                  const std::vector<std::pair<std::string, std::string>>& targets) {
+                                  const std::vector<std::pair<std::string, std::string>>& targets,
+                                  bool exitOnRequest) {
   std::string input;
   for (const auto& [target, bytes] : targets) {
     input += std::to_string(bytes.size()) + " " + target + "\n" + bytes;
   }
-  auto child = Child::start({SELECTION_OWNER, "--" + selection}, input);
+  std::vector<std::string> argv = {SELECTION_OWNER, "--" + selection};
+  if (exitOnRequest) argv.emplace_back("--exit-on-request");
+  auto child = Child::start(argv, input);
   if (!child || !child->waitForOutput("ready\n")) return nullptr;
   return child;
 }

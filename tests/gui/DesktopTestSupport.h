@@ -76,9 +76,10 @@ class Child {
                                                 std::string_view bytes);
 
 // The test selection owner on `selection` offering each target with its
-// bytes, ready.
+// bytes, ready; with `exitOnRequest` it exits when first asked for data.
 [[nodiscard]] std::unique_ptr<Child> startOwner(
-    const std::string& selection, const std::vector<std::pair<std::string, std::string>>& targets);
+    const std::string& selection, const std::vector<std::pair<std::string, std::string>>& targets,
+    bool exitOnRequest = false);
 
 // What `xclip -o -selection <selection> [-t target]` prints, while this
 // process serves it; nullopt when xclip fails.

@@ -100,6 +100,15 @@ TEST(DesktopPasteboardRead, TextFromXclipAndFromAnOwnerOfSeveralTargets) {
        strings({NSStringPboardType, NSRTFPboardType}),
        "Rich bold Grüße"},
       {Primary, false, {{"STRING", "caf\xE9"}}, plain, "café"},  // Latin-1
+      // text/plain names no character set: UTF-8 when valid, else Latin-1.
+      {Clipboard, false, {{"text/plain", "Grüße ✓"}}, plain, "Grüße ✓"},
+      {Clipboard,
+       false,
+       {{"text/plain",
+         "Gr\xFC\xDF"
+         "e"}},
+       plain,
+       "Grüße"},
       // Broken RTF falls back to the plain string.
       {Clipboard,
        false,
@@ -156,6 +165,46 @@ TEST(DesktopPasteboardRead, AnOwnerThatDoesNotAnswerIsGivenUpOn) {
   EXPECT_NE(said.find("wendlock: The program holding the selection did not answer.\n"),
             std::string::npos)
       << said;
+}
+
+// An owner that crashes mid-request: the wait ends when the X server says
+// it is gone, not at the timeout, and the user learns why nothing came.
+TEST(DesktopPasteboardRead, AnOwnerThatGoesAwayEndsTheWait) {
+  REQUIRE_DISPLAY();
+  const auto owner = startOwner("primary", {{"UTF8_STRING", "never sent"}}, true);
+  ASSERT_TRUE(owner);
+  testhooks::setSelectionTimeout(desktoptest::kPatience * 3);
+  const auto pb = desktopPasteboard(DesktopSelection::Primary);
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(pb->stringForType(String(NSStringPboardType)).isNil());
+  const std::string said = testing::internal::GetCapturedStderr();
+  testhooks::setSelectionTimeout(0);
+  EXPECT_NE(said.find("wendlock: The application holding the selection went away.\n"),
+            std::string::npos)
+      << said;
+}
+
+TEST(DesktopPasteboardRead, ReadsAreCapped) {
+  REQUIRE_DISPLAY();
+  testhooks::setMostSelectionBytes(1000);
+  for (const std::size_t size : {999u, 1000u, 1001u}) {
+    const std::string text(size, 'x');
+    const auto owner =
+        startOwner("clipboard", {{"UTF8_STRING", text}, {"text/rtf", "{\\rtf1 " + text + "}"}});
+    ASSERT_TRUE(owner);
+    const auto pb = desktopPasteboard(DesktopSelection::Clipboard);
+    testing::internal::CaptureStderr();
+    const String read = pb->stringForType(String(NSStringPboardType));
+    const bool rtfRead = pb->dataForType(String(NSRTFPboardType)).has_value();
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(read.length(), size <= 1000 ? size : 0u) << size;
+    EXPECT_EQ(rtfRead, size + 8 <= 1000) << size;
+    EXPECT_EQ(said.find("wendlock: The clipboard holds more than 16 MiB; it is not read.\n") !=
+                  std::string::npos,
+              size + 8 > 1000)
+        << said;
+  }
+  testhooks::setMostSelectionBytes(0);
 }
 
 // --- Writing --------------------------------------------------------------
@@ -232,6 +281,18 @@ TEST(DesktopPasteboardCommandLine, WendlockReportsWhatTheSelectionLacks) {
   ASSERT_TRUE(child);
   EXPECT_EQ(child->waitForExit(), 1);
   EXPECT_NE(child->output().find("No data to send."), std::string::npos) << child->output();
+
+  // An owner that crashes mid-request: the alert follows at once, saying
+  // why (a wait to the timeout would say the owner did not answer).
+  const auto dying = startOwner("primary", {{"UTF8_STRING", "never sent"}}, true);
+  ASSERT_TRUE(dying);
+  child = Child::start({WENDLOCK_BINARY, "--selection", "--ui=tty", "--to", "tcp:127.0.0.1:9"});
+  ASSERT_TRUE(child);
+  EXPECT_EQ(child->waitForExit(), 1);
+  EXPECT_NE(child->output().find("wendlock: The application holding the selection went away.\n"
+                                 "Wendlock: No data to send."),
+            std::string::npos)
+      << child->output();
 }
 
 }  // namespace

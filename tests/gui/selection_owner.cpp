@@ -2,12 +2,15 @@
 // targets, each answered with its own bytes, unlike xclip, which offers one
 // target and answers every target with it.
 //
-//   selection_owner --primary|--clipboard < "SIZE TARGET\nBYTES"...
+//   selection_owner --primary|--clipboard [--exit-on-request] < "SIZE TARGET\nBYTES"...
 //
 // Prints "ready" once it owns the selection. Exits when another client
 // takes the selection, after 30 seconds, or on a signal; so a test that
-// forgets it does not leave it behind.
+// forgets it does not leave it behind. With --exit-on-request it exits in
+// the middle of the first request for data, as an owner that crashes does.
 #include <gtk/gtk.h>
+
+#include <unistd.h>
 
 #include <cstdio>
 #include <iostream>
@@ -17,8 +20,10 @@
 namespace {
 
 std::vector<std::string> contents;
+bool exitOnRequest = false;
 
 void provide(GtkClipboard*, GtkSelectionData* selection, guint info, gpointer) {
+  if (exitOnRequest) _exit(0);
   const std::string& data = contents.at(info);
   gtk_selection_data_set(selection, gtk_selection_data_get_target(selection), 8,
                          reinterpret_cast<const guchar*>(data.data()),
@@ -30,6 +35,7 @@ void provide(GtkClipboard*, GtkSelectionData* selection, guint info, gpointer) {
 int main(int argc, char** argv) {
   if (!gtk_init_check(&argc, &argv)) return 2;
   const bool clipboard = argc > 1 && std::string(argv[1]) == "--clipboard";
+  exitOnRequest = argc > 2 && std::string(argv[2]) == "--exit-on-request";
   std::vector<GtkTargetEntry> targets;
   for (std::size_t size = 0; std::cin >> size && std::cin.get() == ' ';) {
     std::string name;

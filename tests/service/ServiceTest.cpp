@@ -31,6 +31,20 @@ constexpr const char* kRichText = "Grüße\nzwei";
 
 using testkit::pasteboardWith;
 
+// The text sent has a line feed where the application shows a soft line
+// break; the attributed text keeps U+2028.
+TEST(ServiceRead, SoftLineBreaksAreLineFeedsInPlainText) {
+  const std::string rtfd =
+      *AttributedString(u"a\u2028b").RTFDFromRange(orvin::NSRange{0, 3}, nullptr);
+  for (const auto& [type, data] :
+       {std::pair{orvin::NSRTFPboardType, std::string("{\\rtf1 a\\line b}")},
+        std::pair{orvin::NSRTFDPboardType, rtfd}}) {
+    const auto pb = pasteboardWith({{type, data}});
+    EXPECT_EQ(plainString(Service().getStringOfPboard(*pb, false)), String(u"a\nb"));
+    EXPECT_EQ(plainString(Service().getStringOfPboard(*pb, true)), String(u"a\u2028b"));
+  }
+}
+
 TEST(ServiceRead, PriorityAndFallbacks) {
   const std::u16string_view D = orvin::NSRTFDPboardType, R = orvin::NSRTFPboardType,
                             S = orvin::NSStringPboardType;

@@ -13,6 +13,7 @@
 
 #include "service/platform/Bundle.h"
 #include "service/platform/gtk/GtkDisplay.h"
+#include "service/platform/gtk/SelectionOwner.h"
 #include "support/formats/PropertyList.h"
 
 namespace wendlock {
@@ -26,6 +27,11 @@ using orvin::String;
 double& selectionTimeout() {
   static double seconds = kSelectionTimeoutSeconds;
   return seconds;
+}
+
+std::size_t& mostSelectionBytes() {
+  static std::size_t bytes = kMostSelectionBytes;
+  return bytes;
 }
 
 // What a target carries, as far as the pasteboard cares.
@@ -107,6 +113,23 @@ bool isUtf8TextType(std::string_view type) {
   return t == "utf8_string" || t == "text/plain;charset=utf-8";
 }
 
+// text/plain names no character set. GTK reads it as Latin-1, but owners put
+// UTF-8 there (xclip -t text/plain): UTF-8 when the bytes are valid UTF-8,
+// else Latin-1, made UTF-8.
+Bytes plainTextAsUtf8(const guchar* data, std::size_t length) {
+  const auto* chars = reinterpret_cast<const gchar*>(data);
+  if (length == 0 || g_utf8_validate(chars, static_cast<gssize>(length), nullptr)) {
+    return Bytes(data, data + length);
+  }
+  gsize written = 0;
+  gchar* utf8 = g_convert(chars, static_cast<gssize>(length), "UTF-8", "ISO-8859-1", nullptr,
+                          &written, nullptr);
+  if (utf8 == nullptr) return {};
+  Bytes out(reinterpret_cast<const guchar*>(utf8), reinterpret_cast<const guchar*>(utf8) + written);
+  g_free(utf8);
+  return out;
+}
+
 // ---------------------------------------------------------------------------
 // Reading: one request to the owner, waited for with a bound.
 
@@ -114,6 +137,10 @@ struct Reply {
   bool wantTargets = false;
   bool wantText = false;
   bool done = false;
+  bool ownerGone = false;  // the owner changed or went away while we waited
+  GdkAtom selection = GDK_NONE;
+  unsigned long owner = 0;    // the owner's window when the request went out
+  bool tooLarge = false;      // more than mostSelectionBytes(), dropped
   GMainLoop* loop = nullptr;  // while a wait runs
   std::optional<Bytes> bytes;
   std::vector<std::string> targets;
@@ -127,6 +154,10 @@ void received(GtkClipboard* /*clipboard*/, GtkSelectionData* selection, gpointer
   reply.done = true;
   if (reply.loop != nullptr) g_main_loop_quit(reply.loop);
   if (selection == nullptr || gtk_selection_data_get_length(selection) < 0) return;
+  if (static_cast<std::size_t>(gtk_selection_data_get_length(selection)) > mostSelectionBytes()) {
+    reply.tooLarge = true;
+    return;
+  }
 
   if (reply.wantTargets) {
     GdkAtom* atoms = nullptr;
@@ -145,7 +176,15 @@ void received(GtkClipboard* /*clipboard*/, GtkSelectionData* selection, gpointer
   if (reply.wantText) {
     gchar* type = gdk_atom_name(gtk_selection_data_get_data_type(selection));
     const bool utf8 = type != nullptr && isUtf8TextType(type);
+    const bool plain = type != nullptr && normalizeTarget(type) == "text/plain";
     g_free(type);
+    if (plain) {
+      const guchar* data = gtk_selection_data_get_data(selection);
+      reply.bytes = plainTextAsUtf8(
+          data,
+          data != nullptr ? static_cast<std::size_t>(gtk_selection_data_get_length(selection)) : 0);
+      return;
+    }
     // UTF-8 is taken as sent (GTK's conversion would cut at a NUL and
     // rewrite line ends); the legacy encodings go through GTK.
     if (!utf8) {
@@ -167,13 +206,27 @@ gboolean quitLoop(gpointer loop) {
   return G_SOURCE_REMOVE;
 }
 
+// The X server tells us (XFixes) when the selection's owner changes or its
+// window goes away: an owner that crashed or froze mid-request never
+// answers, so the wait ends there rather than at the timeout. A notice may
+// be older than the request (the owner we ask taking the selection): the
+// owner is asked again, and only a different one (or none) counts.
+void ownerChanged(GtkClipboard* /*clipboard*/, GdkEvent* /*event*/, gpointer user) {
+  auto& reply = *static_cast<Reply*>(user);
+  if (selectionOwner(reply.selection) == reply.owner) return;
+  reply.ownerGone = true;
+  if (reply.loop != nullptr) g_main_loop_quit(reply.loop);
+}
+
 // Asks the owner for `target` and runs the main context until it answers or
 // the timeout passes. Not done when it timed out.
-std::shared_ptr<Reply> request(GtkClipboard* clipboard, const std::string& target, bool wantTargets,
-                               bool wantText) {
+std::shared_ptr<Reply> request(GtkClipboard* clipboard, GdkAtom selection,
+                               const std::string& target, bool wantTargets, bool wantText) {
   auto reply = std::make_shared<Reply>();
   reply->wantTargets = wantTargets;
   reply->wantText = wantText;
+  reply->selection = selection;
+  reply->owner = selectionOwner(selection);
   gtk_clipboard_request_contents(clipboard, gdk_atom_intern(target.c_str(), FALSE), received,
                                  new std::shared_ptr<Reply>(reply));
   if (reply->done) return reply;
@@ -183,9 +236,13 @@ std::shared_ptr<Reply> request(GtkClipboard* clipboard, const std::string& targe
   GSource* timer = g_timeout_source_new(static_cast<guint>(seconds * 1000.0));
   g_source_set_callback(timer, quitLoop, loop, nullptr);
   g_source_attach(timer, nullptr);
+  const gulong ownerChange =
+      g_signal_connect(clipboard, "owner-change", G_CALLBACK(ownerChanged), reply.get());
   reply->loop = loop;
   g_main_loop_run(loop);
   reply->loop = nullptr;
+  g_signal_handler_disconnect(clipboard, ownerChange);
+  if (reply->done) reply->ownerGone = false;
   g_source_destroy(timer);
   g_source_unref(timer);
   g_main_loop_unref(loop);
@@ -444,29 +501,46 @@ class GtkPasteboard final : public orvin::Pasteboard {
   }
 
   std::optional<std::vector<std::string>> targets() {
-    const auto reply = request(clipboard_, "TARGETS", true, false);
-    if (!reply->done) return reportSilentOwner();
+    const auto reply = request(clipboard_, selection_, "TARGETS", true, false);
+    if (!reply->done) return reportUnanswered(*reply);
     if (!reply->bytes) return std::nullopt;
     return reply->targets;
   }
 
   std::optional<Bytes> fetch(const std::string& target, bool asText) {
-    const auto reply = request(clipboard_, target, false, asText);
-    if (!reply->done) return reportSilentOwner();
+    const auto reply = request(clipboard_, selection_, target, false, asText);
+    if (!reply->done) return reportUnanswered(*reply);
+    if (reply->tooLarge) {
+      NSBundle& bundle = NSBundle::mainBundle();
+      report(bundle.localizedStringForKey(u"The selection holds more than 16 MiB; it is not read.",
+                                          u""),
+             bundle.localizedStringForKey(u"The clipboard holds more than 16 MiB; it is not read.",
+                                          u""));
+      return std::nullopt;
+    }
     return reply->bytes;
   }
 
-  // A read that comes back empty because the owner stayed silent says so,
-  // lest the user look for the fault in the text.
-  std::nullopt_t reportSilentOwner() const {
+  // A read that comes back empty because the owner went away or stayed
+  // silent says so, lest the user look for the fault in the text.
+  std::nullopt_t reportUnanswered(const Reply& reply) const {
     NSBundle& bundle = NSBundle::mainBundle();
-    const String message = selection_ == GDK_SELECTION_PRIMARY
-                               ? bundle.localizedStringForKey(
-                                     u"The program holding the selection did not answer.", u"")
-                               : bundle.localizedStringForKey(
-                                     u"The program holding the clipboard did not answer.", u"");
-    std::fprintf(stderr, "wendlock: %s\n", message.toUtf8().c_str());
+    if (reply.ownerGone) {
+      report(
+          bundle.localizedStringForKey(u"The application holding the selection went away.", u""),
+          bundle.localizedStringForKey(u"The application holding the clipboard went away.", u""));
+    } else {
+      report(
+          bundle.localizedStringForKey(u"The program holding the selection did not answer.", u""),
+          bundle.localizedStringForKey(u"The program holding the clipboard did not answer.", u""));
+    }
     return std::nullopt;
+  }
+
+  // One line on standard error, in the selection's words or the clipboard's.
+  void report(const String& selection, const String& clipboard) const {
+    const String& message = selection_ == GDK_SELECTION_PRIMARY ? selection : clipboard;
+    std::fprintf(stderr, "wendlock: %s\n", message.toUtf8().c_str());
   }
 
   GtkClipboard* clipboard_;
@@ -581,6 +655,9 @@ std::vector<String> filenamesFromUris(const std::vector<std::string>& uris) {
 namespace testhooks {
 void setSelectionTimeout(double seconds) {
   selectionTimeout() = seconds > 0 ? seconds : kSelectionTimeoutSeconds;
+}
+void setMostSelectionBytes(std::size_t bytes) {
+  mostSelectionBytes() = bytes > 0 ? bytes : kMostSelectionBytes;
 }
 }  // namespace testhooks
 

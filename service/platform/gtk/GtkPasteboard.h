@@ -19,9 +19,13 @@
 //
 // Each read waits for the owner on a nested run of the main context (which
 // dispatches the context's other sources too), at most
-// kSelectionTimeoutSeconds, where GTK alone would wait 30 seconds a step;
-// large selections come in incremental (INCR) transfers, which GTK joins.
-// Main thread only.
+// kSelectionTimeoutSeconds, where GTK alone would wait 30 seconds a step,
+// and no longer than the owner lives: when the X server reports the owner
+// changed or gone, the read ends at once with a line on standard error.
+// Large selections come in incremental (INCR) transfers, which GTK joins;
+// more than kMostSelectionBytes is dropped, with a line on standard error.
+// text/plain, which names no character set, is read as UTF-8 when it is
+// valid UTF-8, else as Latin-1. Main thread only.
 #pragma once
 
 #include <memory>
@@ -40,6 +44,9 @@ inline constexpr std::u16string_view kPrimarySelectionPboard = u"Wendlock primar
 
 // How long a read waits for the selection's owner at most.
 inline constexpr double kSelectionTimeoutSeconds = 10.0;
+
+// The most bytes one read takes, as for the other sources of text.
+inline constexpr std::size_t kMostSelectionBytes = kMostSourceBytes;
 
 // The process's pasteboard over `which`, made on first use; nullptr when no
 // display can be opened. Its name is NSGeneralPboard for the clipboard and
@@ -80,6 +87,8 @@ void storeDesktopPasteboards();
 namespace testhooks {
 // Replaces kSelectionTimeoutSeconds (a value <= 0 restores it).
 void setSelectionTimeout(double seconds);
+// Replaces kMostSelectionBytes (0 restores it).
+void setMostSelectionBytes(std::size_t bytes);
 }  // namespace testhooks
 
 }  // namespace wendlock

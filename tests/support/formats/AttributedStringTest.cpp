@@ -152,6 +152,33 @@ TEST(AttributedString, WithRunsChecksTiling) {
   EXPECT_TRUE(AttributedString::withRuns(String(), {}).has_value());
 }
 
+TEST(AttributedString, WithRunStartsChecksTheStoredForm) {
+  const std::vector<TextAttributes> styles = {{}, bold(), bold()};
+  struct Case {
+    std::vector<RunStart> starts;
+    const char* result;  // nullptr: rejected
+  };
+  const Case cases[] = {
+      {{{0, 0}, {2, 1}}, "ab/|cd/b"},
+      {{{0, 1}, {1, 2}, {3, 0}}, "abc/b|d/"},  // equal styles merge, whatever their index
+      {{{0, 0}, {3, 0}}, "abcd/"},
+      {{{0, 0}, {4, 1}}, nullptr},  // a run past the end
+      {{{0, 0}, {3, 3}}, nullptr},  // no such style
+      {{{1, 0}}, nullptr},          // the text's start has no run
+      {{{0, 0}, {2, 1}, {2, 0}}, nullptr},
+      {{}, nullptr},
+  };
+  for (const Case& c : cases) {
+    const std::optional<AttributedString> s =
+        AttributedString::withRunStarts(u"abcd", styles, c.starts);
+    ASSERT_EQ(s.has_value(), c.result != nullptr) << (c.result ? c.result : "rejected");
+    if (s) {
+      EXPECT_EQ(describe(*s), c.result);
+    }
+  }
+  EXPECT_EQ(AttributedString::withRunStarts(String(), {}, {})->length(), 0u);
+}
+
 TEST(AttributedString, EquivalentStylesAreOneStyle) {
   TextAttributes emptyName;
   emptyName.fontName = String(u"");

@@ -48,7 +48,7 @@ TEST(RtfReader, ReadsPlainCharacters) {
       {"{\\rtf1\\uc1 \\u8364\\bullet x}", u"€x"},  // the fallback is a control word
       {"{\\rtf1\\uc3 {\\u8364}x}", u"€x"},         // the fallback ends with the group
       {"{\\rtf1{\\uc0 \\u228}\\u228?}", u"ää"},    // \uc is scoped to its group
-      {"{\\rtf1 \\u-4064?}", u"\uF020"},
+      {"{\\rtf1 \\u-3913?}", u"\u2022"},           // Symbol's twin of its bullet
       {"{\\rtf1\\uc0 \\u55357\\uc1 \\u56832\\'3f!}", u"😀!"},
       {"{\\rtf1 \\u-10179?\\u-8704?}", u"😀"},
       {"{\\rtf1 a\\u55357?b\\u56832?}", u"a\uFFFDb\uFFFD"},  // lone surrogates
@@ -175,19 +175,101 @@ TEST(RtfReader, DocumentAttributes) {
   EXPECT_EQ(untouched.ansiCodePage, 7u);
 }
 
-// LibreOffice's own RTF against its own plain text. Its text export starts
-// with a byte-order mark and writes every line end (\par and \line alike)
-// as "\n"; we read \line as U+2028.
-TEST(RtfReader, PlainTextMatchesLibreOffice) {
-  for (const std::string name : test::kLibreOfficeFixtures) {
-    const std::string txt = fixture(name + ".txt");
-    ASSERT_TRUE(txt.starts_with("\xEF\xBB\xBF")) << name;
-    const std::optional<AttributedString> s = readRTF(fixture(name + ".rtf"), nullptr);
-    ASSERT_TRUE(s) << name;
-    std::u16string ours = s->string().toU16String();
-    std::replace(ours.begin(), ours.end(), u'\u2028', u'\n');
-    EXPECT_EQ(ours, String::withUtf8(std::string_view(txt).substr(3)).toU16String()) << name;
+// What word processors show where their RTF says it in a roundabout way.
+TEST(RtfReader, ReadsWhatApplicationsShow) {
+  const std::string fonts =
+      "{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset2 Symbol;}{\\f2\\fnil Wingdings;}"
+      "{\\f3\\fcharset128 MS Mincho;}{\\f4\\fcharset130 Gulim;}{\\f5\\fcharset2 Pi;}}";
+  const struct {
+    std::string rtf;
+    std::u16string text;
+  } cases[] = {
+      // Field results after \*; a field without one shows what its instruction does.
+      {"{\\field{\\*\\fldinst {HYPERLINK \"http://example.org\"}}{\\*\\fldrslt {Verweistext}}}",
+       u"Verweistext"},
+      {"Feld: {\\field{\\*\\fldinst MACROBUTTON  None hier tippen}} fertig.",
+       u"Feld: hier tippen fertig."},
+      {"{\\field{\\*\\fldinst { EQ \\\\* jc3 \\\\o\\\\al(\\\\s\\\\up 11(kana),\\u28450?\\u23383?)}}"
+       "{\\fldrslt {}}}",
+       u"漢字"},
+      {"{\\field{\\*\\fldinst MACROBUTTON x prompt}{\\fldrslt shown}}", u"shown"},
+      {"{\\field{\\*\\fldinst PAGE}}|", u"|"},
+      // \upr: the Unicode twin, not its ANSI text.
+      {"Vor {\\upr{ANSI \\'e4}{\\*\\ud{UNI \\u228?}}} nach", u"Vor UNI ä nach"},
+      // Symbol fonts: bytes, letters and private-use twins.
+      {"{\\listtext\\f1 \\'b7\\tab}Punkt", u"•\tPunkt"},
+      {"{\\f2 \\'a7 \\u61607? B}|{\\f1 abg}", u"▪ ▪ 👌|αβγ"},
+      {"{\\f5 \\'b7}\\u61623?\\u61607?{\\listtext\\pard\\plain \\u61607?}", u"••♣•"},
+      {"{\\f1 \\u945?\\u97?}", u"αa"},  // Unicode stays Unicode
+      // Footnote and endnote marks, numbered as the document says.
+      {"Satz{\\super \\chftn}{\\*\\footnote {\\super \\chftn} Text} weiter.", u"Satz1 weiter."},
+      {"\\aftnnrlc a\\chftn{\\*\\footnote\\ftnalt x}b\\chftn{\\*\\footnote\\ftnalt y}"
+       "c\\chftn{\\*\\footnote z}",
+       u"aibiic1"},
+      {"\\ftnnauc\\ftnstart26 a\\chftn{\\*\\footnote x}b\\chftn{\\*\\footnote y}", u"aZbAA"},
+      {"\\ftnnchi\\ftnstart16 a\\chftn\\chftn",
+       u"a\u00A7\u00A7\u00A7\u00A7"
+       u"17"},
+      // Double-byte runs under \dbch take the associated font's code page.
+      {"\\f0{\\dbch\\af3 \\'93\\'fa\\'96\\'7b\\'c4}\\'c4", u"日本ÄÄ"},
+      // Johab has no converter: U+FFFD, not wrong letters.
+      {"\\f4 a\\'88\\'61b\\'d9\\'a1", u"a\uFFFDb\uFFFD"},
+  };
+  for (const auto& c : cases) {
+    const std::string rtf = "{\\rtf1" + fonts + c.rtf + "}";
+    EXPECT_EQ(plain(rtf), c.text) << c.rtf;
+    EXPECT_EQ(readRTFCharacters(rtf, nullptr), String(c.text)) << c.rtf;
   }
+}
+
+// Past any real document's nesting, every group still keeps its own state.
+TEST(RtfReader, DeepGroupsKeepTheirState) {
+  for (const std::size_t depth : {255u, 256u, 257u, 5000u}) {
+    const std::string open(depth, '{'), close(depth, '}');
+    const std::optional<AttributedString> s = readRTF(
+        "{\\rtf1{\\fonttbl{\\f0 A;}{\\f1 B;}}" + open + "{\\v hid}shown{\\f1\\b x}y" + close + "z}",
+        nullptr);
+    ASSERT_TRUE(s) << depth;
+    EXPECT_EQ(describe(*s), "shown/|x/bfB|yz/") << depth;
+  }
+}
+
+// LibreOffice's and AbiWord's own RTF against their own plain text. Their
+// text export writes every line end (\par and \line alike) as "\n", as our
+// plain characters do; attributed text keeps \line as U+2028.
+TEST(RtfReader, PlainTextMatchesTheWritingProgram) {
+  struct Case {
+    std::string name;
+    std::u16string_view from, to;  // where the program's plain text says more than its RTF
+  };
+  std::vector<Case> cases;
+  for (const std::string name : test::kLibreOfficeFixtures) cases.push_back({name, u"", u""});
+  // The placeholder's angle brackets are LibreOffice's decoration, not in its RTF.
+  cases.push_back({"marks", u"<hier tippen>", u"hier tippen"});
+  for (const Case& c : cases) {
+    const std::string txt = fixture(c.name + ".txt");
+    ASSERT_TRUE(txt.starts_with("\xEF\xBB\xBF")) << c.name;
+    std::u16string expected = String::withUtf8(std::string_view(txt).substr(3)).toU16String();
+    if (!c.from.empty()) expected.replace(expected.find(c.from), c.from.size(), c.to);
+    const std::string rtf = fixture(c.name + ".rtf");
+    EXPECT_EQ(readRTFCharacters(rtf, nullptr).toU16String(), expected) << c.name;
+    const std::optional<AttributedString> s = readRTF(rtf, nullptr);
+    ASSERT_TRUE(s) << c.name;
+    std::u16string attributed = s->string().toU16String();
+    std::replace(attributed.begin(), attributed.end(), u'\u2028', u'\n');
+    EXPECT_EQ(attributed, expected) << c.name;
+  }
+  // LibreOffice's list markers are private-use twins; its own text shows
+  // bullets, which we give too. AbiWord writes a link's result after \*.
+  EXPECT_EQ(readRTFCharacters(fixture("bullets.rtf"), nullptr).toU16String(),
+            u" •\tErster Punkt\n •\tZweiter Punkt\n •\tSymbol-Punkt\n •\tWingdings-Punkt\n"
+            u"Griechisch: αβγ Ende.\n");
+  EXPECT_EQ(readRTFCharacters(fixture("abiword-link.rtf"), nullptr).toU16String().substr(0, 29),
+            u"Siehe Verweistext und weiter.");
+  // AbiWord keeps Symbol and Wingdings by name only (\fcharset0); its own
+  // text leaves their bytes as Latin letters ("abg §").
+  EXPECT_EQ(readRTFCharacters(fixture("abiword-symbol.rtf"), nullptr),
+            String(u"Griechisch: αβγ und ▪ Ende.\n"));
 }
 
 TEST(RtfReader, LibreOfficeStylesSurvive) {
